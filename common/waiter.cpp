@@ -1,0 +1,7 @@
+#include "waiter.h"
+
+IWaiter& GetWin32Waiter()
+{
+    static CWin32Waiter waiter;
+    return waiter;
+}

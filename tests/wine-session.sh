@@ -1,0 +1,29 @@
+#!/bin/sh
+# start: makes the private Wine prefix ready (once) and keeps one wineserver
+#        alive for the whole test run.
+# stop:  ends that wineserver and every Wine process of the prefix.
+set -u
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all} WINEARCH=${WINEARCH:-win32}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+log="$WINEPREFIX.log"
+case "$1" in
+start)
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineserver -p </dev/null >>"$log" 2>&1
+    if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
+        wineboot -i </dev/null >>"$log" 2>&1 || { cat "$log"; exit 1; }
+        # Headless: windows exist but nothing is drawn.
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >>"$log" 2>&1
+        touch "$WINEPREFIX/.orv-ready"
+    fi
+    ;;
+stop)
+    wineserver -k </dev/null >>"$log" 2>&1
+    true
+    ;;
+*)
+    echo "usage: $0 start|stop" >&2
+    exit 2
+    ;;
+esac

@@ -1,5 +1,6 @@
 #include "log.h"
 
+#include "file_utils.h"
 #include "handles.h"
 #include "stl_string.h"
 
@@ -12,19 +13,6 @@ namespace {
 
 constexpr DWORD kLockWaitMs = 5000;
 constexpr long long kRetentionSeconds = 15LL * 24 * 60 * 60;   // 1296000
-
-std::wstring ExecutablePath()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
-
-bool DirectoryExists(const std::wstring& path)
-{
-    DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Local calendar time of the given moment, as the C runtime computes it.
 SYSTEMTIME LocalTimeOf(time_t moment)
@@ -80,7 +68,7 @@ CLog::CLog()
     HANDLE lock = ::CreateMutexW(nullptr, FALSE, nullptr);
     m_hLock = (lock == INVALID_HANDLE_VALUE) ? nullptr : lock;
 
-    std::wstring path = ExecutablePath();
+    std::wstring path = GetModulePath();
     size_t slash = path.find_last_of(L'\\');
     std::wstring directory = (slash == std::wstring::npos) ? std::wstring() : path.substr(0, slash);
     m_strModuleName = (slash == std::wstring::npos) ? path : path.substr(slash + 1);
@@ -108,7 +96,7 @@ CLog::~CLog()
 std::wstring CLog::BuildFilePath(const std::wstring& category, const SYSTEMTIME& date) const
 {
     std::wstring logDir = m_strBaseDir + L"\\log";
-    if (!DirectoryExists(logDir))
+    if (!PathIsExistingDirectory(logDir))
         logDir = m_strBaseDir;
 
     CStlStringW name(category.empty() ? std::wstring(L"DataCardLog.txt") : category);
@@ -127,7 +115,7 @@ void CLog::Write(const std::wstring& message, const std::wstring& category)
         return;
 
     const std::wstring logDir = m_strBaseDir + L"\\log";
-    if (!DirectoryExists(logDir))
+    if (!PathIsExistingDirectory(logDir))
         ::CreateDirectoryW(logDir.c_str(), nullptr);
 
     // Retention: the same category's file of exactly 15 days ago goes.
@@ -135,12 +123,12 @@ void CLog::Write(const std::wstring& message, const std::wstring& category)
     const std::wstring oldPath = BuildFilePath(category, LocalTimeOf(now - time_t(kRetentionSeconds)));
     {
         std::wstring oldDir = oldPath.substr(0, oldPath.find_last_of(L'\\'));
-        if (DirectoryExists(oldDir))
+        if (PathIsExistingDirectory(oldDir))
             ::DeleteFileW(oldPath.c_str());
     }
 
     const std::wstring path = BuildFilePath(category, LocalTimeOf(now));
-    if (!DirectoryExists(path.substr(0, path.find_last_of(L'\\'))))
+    if (!PathIsExistingDirectory(path.substr(0, path.find_last_of(L'\\'))))
         return;
 
     // A template of the product may give each new day's file its first bytes.

@@ -3,6 +3,7 @@
 #include "handles.h"
 #include "file_utils.h"
 #include "installer_fixture.h"
+#include "platform.h"
 #include "vandri_dlg.h"
 
 #include <gtest/gtest.h>
@@ -62,4 +63,20 @@ TEST(VandriProcess, SecondInstanceEndsAtOnceWithExitCodeZero)
     ASSERT_TRUE(RunProgram(copy.exe, L"\"" + copy.exe + L"\"", code, 10000));
     EXPECT_EQ(0u, code);
     EXPECT_TRUE(PathIsExistingDirectory(copy.InstallDir()));
+}
+
+TEST(VandriProcess, CarriesVersionAndElevationManifest)
+{
+    const std::wstring exe = BinDir() + L"\\Vandri.exe";
+    EXPECT_FALSE(GetFileVersionString(exe).empty());
+
+    CLibrary image(::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(image.IsValid());
+    HRSRC found = ::FindResourceW(image.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(nullptr, found);
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(image.Get(), found)));
+    const std::string manifest(data, ::SizeofResource(image.Get(), found));
+    EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
+    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    EXPECT_NE(nullptr, ::FindResourceW(image.Get(), MAKEINTRESOURCEW(102), MAKEINTRESOURCEW(5))) << "dialog 102";
 }

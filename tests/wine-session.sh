@@ -10,13 +10,17 @@ log="$WINEPREFIX.log"
 case "$1" in
 start)
     mkdir -p "$(dirname "$WINEPREFIX")"
-    wineserver -p </dev/null >>"$log" 2>&1
     if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
         wineboot -i </dev/null >>"$log" 2>&1 || { cat "$log"; exit 1; }
-        # Headless: windows exist but nothing is drawn.
+        # Headless: windows exist but nothing is drawn.  The desktop process
+        # picks its driver when it starts, so the prefix's processes are
+        # ended after the change and start afresh with it.
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >>"$log" 2>&1
+        wineserver -k </dev/null >>"$log" 2>&1
+        wineserver -w </dev/null >>"$log" 2>&1
         touch "$WINEPREFIX/.orv-ready"
     fi
+    wineserver -p </dev/null >>"$log" 2>&1
     ;;
 stop)
     wineserver -k </dev/null >>"$log" 2>&1

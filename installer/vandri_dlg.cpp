@@ -44,7 +44,8 @@ void CVandriDlg::RunCommandLine(const std::wstring& commandLine)
 {
     DebugTrace(commandLine);
     CStlStringW line(commandLine);
-    line.MakeLowerAscii();
+    if (!line.empty())
+        ::CharLowerBuffW(line.data(), DWORD(line.size()));
 
     if (line.find(kInstallToken) != std::wstring::npos) {
         const size_t marker = line.find(kDriveMarker);

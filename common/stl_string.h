@@ -51,8 +51,6 @@ public:
     // Case-sensitive comparison: <0, 0, >0.
     int Compare(const Base& other) const { return Base::compare(other); }
 
-    const Ch* c_str() const { return Base::c_str(); }
-
 private:
     size_t m_nCapacity = kDefaultCapacity;
 };

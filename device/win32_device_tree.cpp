@@ -32,28 +32,6 @@ DWORD ToSetupProperty(DeviceProperty property)
     return SPDRP_HARDWAREID;
 }
 
-class CWin32DeviceKey : public IDeviceKey {
-public:
-    explicit CWin32DeviceKey(HKEY key) : m_key(key) {}
-
-    bool ReadString(const std::wstring& name, size_t maxChars, std::wstring& value) const override
-    {
-        // One spare character beyond what the caller allows keeps the text
-        // terminated whatever the stored data holds.
-        std::vector<wchar_t> buffer(maxChars + 1, L'\0');
-        DWORD type = 0;
-        DWORD size = DWORD(maxChars * sizeof(wchar_t));
-        if (::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
-            return false;
-        value = BoundedString(buffer.data(), size / sizeof(wchar_t));
-        return true;
-    }
-
-private:
-    CRegKey m_key;
-};
-
 class CWin32DeviceSet : public IDeviceSet {
 public:
     CWin32DeviceSet(HDEVINFO set, const GUID* interfaceClass) : m_set(set)
@@ -189,6 +167,20 @@ DWORD QueryNode(CONFIGRET(WINAPI* query)(PDEVINST, DEVINST, ULONG), DeviceNode n
 }
 
 } // namespace
+
+bool CWin32DeviceKey::ReadString(const std::wstring& name, size_t maxChars, std::wstring& value) const
+{
+    // One spare character beyond what the caller allows keeps the text
+    // terminated whatever the stored data holds.
+    std::vector<wchar_t> buffer(maxChars + 1, L'\0');
+    DWORD type = 0;
+    DWORD size = DWORD(maxChars * sizeof(wchar_t));
+    if (::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                           &size) != ERROR_SUCCESS)
+        return false;
+    value = BoundedString(buffer.data(), size / sizeof(wchar_t));
+    return true;
+}
 
 std::unique_ptr<IDeviceSet> CWin32DeviceTree::OpenUsbDevices()
 {

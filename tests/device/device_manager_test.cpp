@@ -1,5 +1,6 @@
 #include "device_manager.h"
 
+#include "debug_capture.h"
 #include "log_capture.h"
 #include "modem_devices.h"
 
@@ -63,6 +64,8 @@ TEST_F(DeviceManagerTest, ModemModeGivesTheNmeaPortThenTheAdapter)
 {
     Describe(modem::ModemMode(kSerial, L"COM5"));
     testing_support::CLogMark mark;
+    testing_support::CDebugOutputCapture trace;
+    ASSERT_TRUE(trace.IsActive());
     CDeviceManager manager;
     const std::vector<DevicePort> ports = manager.GetDevicePorts();
     ExpectPorts({{L"NMEA", L"COM5", L"Norvane Mobile Modem NMEA Device (COM5)", kSerial},
@@ -70,6 +73,7 @@ TEST_F(DeviceManagerTest, ModemModeGivesTheNmeaPortThenTheAdapter)
                 ports);
     EXPECT_EQ(L"1403", ports[0].pid);
     EXPECT_TRUE(mark.NewLines().empty()) << "port discovery writes no log lines";
+    EXPECT_EQ(std::vector<std::string>{"InspectNetAdapters::Find Norvane NetAdapter"}, trace.Messages());
 }
 
 TEST_F(DeviceManagerTest, SerialPortsKeptAndDropped)

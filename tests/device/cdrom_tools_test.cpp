@@ -1,4 +1,5 @@
 #include "cdrom_tools.h"
+#include "device_manager.h"
 
 #include "cdrom_plug.h"
 #include "handles.h"
@@ -6,6 +7,8 @@
 #include "modem_devices.h"
 
 #include <gtest/gtest.h>
+
+#include <cfgmgr32.h>
 
 using testing_support::CLogMark;
 using testing_support::CPluggedCdrom;
@@ -233,6 +236,42 @@ TEST_F(CdromToolsTest, ReadyOnlyWithAMedium)
     }
     const std::wstring unplugged = std::wstring(1, m_letters[1]) + L":";
     EXPECT_FALSE(CCdRomTools::IsCdromReady(unplugged));
+}
+
+} // namespace
+
+namespace {
+
+// A device tree whose sets cannot be opened, as when SetupAPI refuses.
+class CFailingDeviceTree : public IDeviceTree {
+public:
+    std::unique_ptr<IDeviceSet> OpenUsbDevices() override { return Fail(); }
+    std::unique_ptr<IDeviceSet> OpenSetupClass(const GUID&) override { return Fail(); }
+    std::unique_ptr<IDeviceSet> OpenInterfaceClass(const GUID&) override { return Fail(); }
+    DWORD GetFirstChild(DeviceNode, DeviceNode&) override { return CR_NO_SUCH_DEVNODE; }
+    DWORD GetNextSibling(DeviceNode, DeviceNode&) override { return CR_NO_SUCH_DEVNODE; }
+    DWORD GetParent(DeviceNode, DeviceNode&) override { return CR_NO_SUCH_DEVNODE; }
+    DWORD GetDeviceId(DeviceNode, size_t, std::wstring&) override { return CR_NO_SUCH_DEVNODE; }
+
+private:
+    static std::unique_ptr<IDeviceSet> Fail()
+    {
+        ::SetLastError(ERROR_INVALID_FLAGS);
+        return nullptr;
+    }
+};
+
+TEST(FailingDeviceTree, EnumerationFailuresGiveFalseOrEmptyLists)
+{
+    CFailingDeviceTree failing;
+    IDeviceTree* previous = SetDeviceTreeForTesting(&failing);
+    CLogMark mark;
+    CStlStringW instanceId;
+    EXPECT_FALSE(CCdRomTools::EnumDeviceForNorvaneCdrom(L"\\??\\USBSTOR\\CDROM", instanceId));
+    EXPECT_EQ(Lines{L"CCdRomTools::EnumDeviceForNorvaneCdrom   SetupDiGetClassDevs failed,errcode=1004"},
+              mark.NewLines());
+    EXPECT_TRUE(CDeviceManager().GetDevicePorts().empty());
+    SetDeviceTreeForTesting(previous);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <winsvc.h>
+#include <setupapi.h>
 
 #include <utility>
 
@@ -89,3 +90,11 @@ using CRegKey = CUniqueHandle<HKEY, RegKeyTraits>;
 using CServiceHandle = CUniqueHandle<SC_HANDLE, ServiceHandleTraits>;
 using CLibrary = CUniqueHandle<HMODULE, LibraryTraits>;
 using CLocalMemory = CUniqueHandle<HLOCAL, LocalMemoryTraits>;
+
+// Device-information sets (SetupAPI; users link setupapi).
+struct DevInfoTraits {
+    static HDEVINFO Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HDEVINFO h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HDEVINFO h) { ::SetupDiDestroyDeviceInfoList(h); }
+};
+using CDevInfoHandle = CUniqueHandle<HDEVINFO, DevInfoTraits>;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <winsvc.h>
+#include <userenv.h>
 
 #include <utility>
 
@@ -82,6 +83,18 @@ struct LocalMemoryTraits {
     static void Close(HLOCAL h) { ::LocalFree(h); }
 };
 
+struct EnvironmentBlockTraits {   // CreateEnvironmentBlock
+    static void* Invalid() { return nullptr; }
+    static bool IsValid(void* h) { return h != nullptr; }
+    static void Close(void* h) { ::DestroyEnvironmentBlock(h); }
+};
+
+struct EventSourceTraits {        // RegisterEventSource
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE h) { return h != nullptr; }
+    static void Close(HANDLE h) { ::DeregisterEventSource(h); }
+};
+
 using CHandle = CUniqueHandle<HANDLE, KernelHandleTraits>;
 using CFileHandle = CUniqueHandle<HANDLE, FileHandleTraits>;
 using CFindHandle = CUniqueHandle<HANDLE, FindHandleTraits>;
@@ -89,3 +102,5 @@ using CRegKey = CUniqueHandle<HKEY, RegKeyTraits>;
 using CServiceHandle = CUniqueHandle<SC_HANDLE, ServiceHandleTraits>;
 using CLibrary = CUniqueHandle<HMODULE, LibraryTraits>;
 using CLocalMemory = CUniqueHandle<HLOCAL, LocalMemoryTraits>;
+using CEnvironmentBlock = CUniqueHandle<void*, EnvironmentBlockTraits>;
+using CEventSource = CUniqueHandle<HANDLE, EventSourceTraits>;

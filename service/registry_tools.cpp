@@ -24,17 +24,23 @@ int CRegistryTools::ReadString(int hive, const std::wstring& keyPath, const std:
     CRegKey key;
     if (::RegOpenKeyExW(HiveOf(hive), keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return 1;
-    std::vector<wchar_t> buffer(size_t(maxChars) + 1, L'\0');
+    // The stored size first: the data read may add a terminator of its own.
     DWORD type = 0;
+    DWORD stored = 0;
+    if (::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &stored) != ERROR_SUCCESS)
+        return 1;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return 1;
+    if (stored > maxChars * sizeof(wchar_t) || stored % sizeof(wchar_t) != 0 || stored == 0)
+        return 1;
+    std::vector<wchar_t> buffer(size_t(maxChars) + 1, L'\0');
     DWORD bytes = maxChars * sizeof(wchar_t);
     if (::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                            &bytes) != ERROR_SUCCESS)
         return 1;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return 1;
     // The stored data must carry its own terminating zero.
-    const size_t chars = bytes / sizeof(wchar_t);
-    if (bytes % sizeof(wchar_t) != 0 || chars == 0 || buffer[chars - 1] != L'\0')
+    const size_t chars = stored / sizeof(wchar_t);
+    if (bytes < stored || buffer[chars - 1] != L'\0')
         return 1;
     text.assign(buffer.data(), chars - 1);
     return 0;

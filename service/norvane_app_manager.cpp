@@ -15,9 +15,12 @@ const wchar_t kProjectKey[] = L"SYSTEM\\CurrentControlSet\\Services\\OrvSupport\
 constexpr int kLocalMachine = 2;
 constexpr DWORD kMaxPath = 260;
 
-// Field sizes of a version text.  Longer runs are cut to their leading
-// characters (the rest of the run up to the next separator is skipped), so
-// an over-long field can never spill into the next one or past its buffer.
+// Field sizes of a version text.  Over-long fields are cut, never rejected:
+// a field keeps its leading characters (63 for the first, 9 for the others)
+// and the rest of its run up to the next separator is skipped, so the later
+// fields still line up; the line number keeps the first 9 of its digits.
+// Versions that long never occur in practice; cutting keeps the comparison
+// total and bounded.
 constexpr size_t kLineFieldSize = 63;
 constexpr size_t kFieldSize = 9;
 constexpr size_t kNumberSize = 9;

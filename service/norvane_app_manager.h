@@ -25,6 +25,7 @@ public:
     // "CmType" of the serial number's project, or empty.
     static std::wstring GetCmType(const std::wstring& serialNumber);
 
+    // Over-long fields are cut to their leading characters (see the .cpp).
     static NormalizedVersion NormalizeVersion(const std::wstring& version);
     // 0: different product lines; 1: same line, installed not older; 2: installed older.
     static int CompareVersion(const std::wstring& installed, const std::wstring& other);

@@ -16,6 +16,11 @@ start)
         # Headless: windows exist but nothing is drawn.
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >>"$log" 2>&1
         touch "$WINEPREFIX/.orv-ready"
+        # The set-up leaves its own service manager running beside the one
+        # the next program starts (two answer the same pipe): begin afresh.
+        wineserver -k </dev/null >>"$log" 2>&1
+        wineserver -w </dev/null >>"$log" 2>&1
+        wineserver -p </dev/null >>"$log" 2>&1
     fi
     ;;
 stop)

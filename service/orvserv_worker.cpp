@@ -24,6 +24,8 @@ void COrvServWorker::Run()
         return;
     }
 
+    // The wait for a logged-on user and the start of the auto-play
+    // suppressor come before the monitor thread; stopping it comes after.
     CHandle monitor = StartMonitorThread();
     if (!monitor)
         WriteLog(L"COrvServWorker::Run     Create Start MonitorNetCardThread Failed");

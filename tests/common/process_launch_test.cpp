@@ -141,6 +141,7 @@ TEST_F(VistaLaunchTest, NoLoggedOnUserStartsNothing)
     EXPECT_EQ(13, CreateUserProcessFromLocalSystem(recorder, L"run", exitCode, 0));
     EXPECT_EQ(13, CreateAdminProcessFromLocalSystem(recorder, L"run", exitCode, 0));
     EXPECT_EQ(13, ExecuteApp(recorder, exitCode, L"run", 0));
+    EXPECT_TRUE(log.Contains(L"CreateUserProcessFromLocalSystem   no user token in session "));
     EXPECT_TRUE(log.Contains(L"GetAdminToken Error"));
     ::Sleep(300);
     EXPECT_TRUE(ReadLaunchRecords(recorder).empty());
@@ -175,15 +176,17 @@ TEST_F(LaunchTest, ShellLaunchResults)
     EXPECT_EQ(5, ExecuteApplication(recorder, L"regguid", 0, 0, SW_HIDE, L""));
     EXPECT_EQ(-1, ExecuteApplication(recorder, L"regguid", 5000, 0, SW_HIDE, L""));
     EXPECT_EQ(-2, ExecuteApplication(missing, L"regguid", 0, 0, SW_HIDE, L""));
+    EXPECT_EQ(5, ExecuteApplication(recorder, L"elevated", 0, 1, SW_HIDE, L""));   // "runas"
     // Installer variant: always waits and reads the exit code.
     EXPECT_EQ(5, ExecuteApplication(recorder, L"/s", m_dir.Path()));
     EXPECT_EQ(-2, ExecuteApplication(missing, L"/s", L""));
 
-    auto records = WaitForLaunchRecords(recorder, 3);
-    ASSERT_EQ(3u, records.size());
+    auto records = WaitForLaunchRecords(recorder, 4);
+    ASSERT_EQ(4u, records.size());
     EXPECT_NE(std::wstring::npos, records[0].commandLine.find(L"regguid"));
-    EXPECT_NE(std::wstring::npos, records[2].commandLine.find(L"/s"));
-    EXPECT_EQ(m_dir.Path(), records[2].workingDir);
+    EXPECT_NE(std::wstring::npos, records[2].commandLine.find(L"elevated"));
+    EXPECT_NE(std::wstring::npos, records[3].commandLine.find(L"/s"));
+    EXPECT_EQ(m_dir.Path(), records[3].workingDir);
 }
 
 TEST(TokenCopies, DuplicateToSessionGivesAPrimaryToken)

@@ -47,6 +47,7 @@ TEST(ManifestLevel, OnlyAsInvokerNeedsNoElevation)
         {L"recorder_require_administrator.exe", true},
         {L"recorder_highest_available.exe", true},
         {L"recorder_uiaccess_first.exe", true},   // the level cannot be isolated
+        {L"recorder_as_invoker_no_uiaccess.exe", true},   // nor without the uiAccess marker
         {L"recorder.exe", false},                 // no manifest at all
         {L"no_such_program.exe", false},
     };

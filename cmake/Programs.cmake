@@ -1,9 +1,10 @@
 # orv_program(<target> SOURCES ... VERSION a.b.c.d DESCRIPTION text
-#             [MANIFEST file] [GUI] [RESOURCES file.rc ...])
+#             [MANIFEST file] [GUI] [NARROW_ENTRY] [RESOURCES file.rc ...])
 # Builds a Windows program with a version resource and, optionally, an
-# application manifest (resource 1 of type 24).
+# application manifest (resource 1 of type 24).  NARROW_ENTRY links the
+# program without -municode, so its entry is WinMain / main with 8-bit text.
 function(orv_program target)
-  cmake_parse_arguments(P "GUI" "VERSION;DESCRIPTION;MANIFEST" "SOURCES;RESOURCES" ${ARGN})
+  cmake_parse_arguments(P "GUI;NARROW_ENTRY" "VERSION;DESCRIPTION;MANIFEST" "SOURCES;RESOURCES" ${ARGN})
   if(NOT P_VERSION)
     set(P_VERSION ${PROJECT_VERSION})
   endif()
@@ -24,6 +25,11 @@ function(orv_program target)
     target_link_options(${target} PRIVATE -mwindows)
   else()
     target_link_options(${target} PRIVATE -mconsole)
+  endif()
+  if(P_NARROW_ENTRY)
+    get_target_property(link_opts ${target} LINK_OPTIONS)
+    list(REMOVE_ITEM link_opts -municode)
+    set_target_properties(${target} PROPERTIES LINK_OPTIONS "${link_opts}")
   endif()
   if(P_MANIFEST)
     set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${MANIFEST_PATH})

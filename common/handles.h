@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winsvc.h>
 #include <setupapi.h>
+#include <userenv.h>
 
 #include <utility>
 
@@ -83,6 +84,18 @@ struct LocalMemoryTraits {
     static void Close(HLOCAL h) { ::LocalFree(h); }
 };
 
+struct EnvironmentBlockTraits {   // CreateEnvironmentBlock
+    static void* Invalid() { return nullptr; }
+    static bool IsValid(void* h) { return h != nullptr; }
+    static void Close(void* h) { ::DestroyEnvironmentBlock(h); }
+};
+
+struct EventSourceTraits {        // RegisterEventSource
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE h) { return h != nullptr; }
+    static void Close(HANDLE h) { ::DeregisterEventSource(h); }
+};
+
 using CHandle = CUniqueHandle<HANDLE, KernelHandleTraits>;
 using CFileHandle = CUniqueHandle<HANDLE, FileHandleTraits>;
 using CFindHandle = CUniqueHandle<HANDLE, FindHandleTraits>;
@@ -98,3 +111,5 @@ struct DevInfoTraits {
     static void Close(HDEVINFO h) { ::SetupDiDestroyDeviceInfoList(h); }
 };
 using CDevInfoHandle = CUniqueHandle<HDEVINFO, DevInfoTraits>;
+using CEnvironmentBlock = CUniqueHandle<void*, EnvironmentBlockTraits>;
+using CEventSource = CUniqueHandle<HANDLE, EventSourceTraits>;

@@ -1,5 +1,7 @@
 #include "stl_string.h"
 
+#include <windows.h>
+
 #include <stdio.h>
 #include <wchar.h>
 
@@ -130,4 +132,15 @@ CStlStringA FormatA(const char* format, ...)
     s.FormatV(format, args);
     va_end(args);
     return s;
+}
+
+std::wstring AnsiToWide(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), size);
+    return out;
 }

@@ -64,3 +64,6 @@ extern template class CStlStringT<char>;
 // Convenience: a formatted wide string in one expression.
 CStlStringW FormatW(const wchar_t* format, ...);
 CStlStringA FormatA(const char* format, ...);
+
+// 8-bit text of the ANSI code page as wide text.
+std::wstring AnsiToWide(const std::string& text);

@@ -13,8 +13,9 @@ start)
     if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
         wineboot -i </dev/null >>"$log" 2>&1 || { cat "$log"; exit 1; }
         # Headless: windows exist but nothing is drawn.  The desktop process
-        # picks its driver when it starts, so the prefix's processes are
-        # ended after the change and start afresh with it.
+        # picks its driver when it starts, and the set-up leaves a service
+        # manager of its own running beside the one the next program would
+        # start, so every process of the prefix ends here and starts afresh.
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >>"$log" 2>&1
         wineserver -k </dev/null >>"$log" 2>&1
         wineserver -w </dev/null >>"$log" 2>&1

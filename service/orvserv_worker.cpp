@@ -1,0 +1,133 @@
+#include "orvserv_worker.h"
+
+#include "file_utils.h"
+#include "log.h"
+#include "platform.h"
+#include "process_launch.h"
+
+const wchar_t kOrvServInstanceMutex[] = L"Global\\OrvServ,{5EC1A546-14F0-483a-B76C-5993A49D332E}";
+
+COrvServWorker::COrvServWorker() : m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+COrvServWorker::~COrvServWorker() = default;
+
+void COrvServWorker::Run()
+{
+    WriteLog(L"COrvServWorker::Run    Enter");
+    BYTE present = 0;
+    m_hInstanceMutex.Reset(OpenOrCreateNamedMutex(kOrvServInstanceMutex, present));
+    if (present) {
+        m_hInstanceMutex.Reset();
+        WriteLog(L"COrvServWorker::Run    ERROR_ALREADY_EXISTS");
+        return;
+    }
+
+    // The wait for a logged-on user and the start of the auto-play
+    // suppressor come before the monitor thread; stopping it comes after.
+    CHandle monitor = StartMonitorThread();
+    if (!monitor)
+        WriteLog(L"COrvServWorker::Run     Create Start MonitorNetCardThread Failed");
+    WriteLog(L"COrvServWorker::Run... ... before WaitForSingleObject");
+    if (monitor)
+        ::WaitForSingleObject(monitor.Get(), INFINITE);
+    WriteLog(L"COrvServWorker::Run     leave");
+}
+
+void COrvServWorker::CloseWorkerThread()
+{
+    WriteLog(L"COrvServWorker::CloseWorkerThread enter");
+    m_bStop = true;
+    if (m_hStopEvent)
+        ::SetEvent(m_hStopEvent.Get());
+    // Taken out under the lock so that the handle is waited for and closed
+    // exactly once, while Run waits on its own copy.
+    CHandle thread;
+    ::AcquireSRWLockExclusive(&m_threadLock);
+    thread.Reset(m_hThreadDatacardMonitor.Release());
+    ::ReleaseSRWLockExclusive(&m_threadLock);
+    if (thread) {
+        ::WaitForSingleObject(thread.Get(), INFINITE);
+        thread.Reset();
+        WriteLog(L"COrvServWorker::CloseWorkerThread  m_hThreadDatacardMonitor is closed");
+    }
+    WriteLog(L"COrvServWorker::CloseWorkerThread leave");
+}
+
+bool COrvServWorker::WaitForStop(DWORD milliseconds) const
+{
+    if (m_bStop)
+        return true;
+    if (m_hStopEvent)
+        ::WaitForSingleObject(m_hStopEvent.Get(), milliseconds);
+    else
+        ::Sleep(milliseconds);
+    return m_bStop;
+}
+
+std::wstring COrvServWorker::GetPlayGuardPath()
+{
+    return GetCommonAppDataPath() + L"\\OrvSupport\\OrvServ\\PlayGuard_Server.exe";
+}
+
+int COrvServWorker::PreparePlayGuardEnv()
+{
+    const std::wstring path = GetPlayGuardPath();
+    if (!PathIsExistingFile(path)) {
+        WriteLog(L"COrvServWorker::PreparePlayGuardEnv     PlayGuard not exists");
+        return 0;
+    }
+    // Registration runs in the service's own context and is awaited; the
+    // suppressor itself runs in the user's session and is left running.
+    ExecuteApplication(path, L"regguid", 0, 0, SW_HIDE, L"");
+    DWORD exitCode = 0;
+    ExecuteApp(path, exitCode, L"run", 10);
+    return 1;
+}
+
+void COrvServWorker::StopPlayGuard()
+{
+    DWORD exitCode = 0;
+    ExecuteApp(GetPlayGuardPath(), exitCode, L"stop", 0);
+}
+
+void COrvServWorker::RunMonitorNetCardThread()
+{
+    WriteLog(L"COrvServWorker::RunMonitorNetCardThread   Enter");
+    // The detection cycle comes here; until then the thread only waits for
+    // the stop request.
+    while (!WaitForStop(INFINITE)) {
+    }
+    WriteLog(L"COrvServWorker::RunMonitorNetCardThread leave");
+}
+
+DWORD WINAPI COrvServWorker::MonitorThreadProc(LPVOID worker)
+{
+    static_cast<COrvServWorker*>(worker)->RunMonitorNetCardThread();
+    return 0;
+}
+
+CHandle COrvServWorker::StartMonitorThread()
+{
+    CHandle thread(::CreateThread(nullptr, 0, &COrvServWorker::MonitorThreadProc, this, 0, nullptr));
+    if (!thread)
+        return CHandle();
+    CHandle own;
+    HANDLE process = ::GetCurrentProcess();
+    if (!::DuplicateHandle(process, thread.Get(), process, own.Receive(), SYNCHRONIZE, FALSE, 0))
+        own.Reset();
+    ::AcquireSRWLockExclusive(&m_threadLock);
+    m_hThreadDatacardMonitor = std::move(thread);
+    ::ReleaseSRWLockExclusive(&m_threadLock);
+    return own;
+}
+
+COrvServWorker& GetOrvServWorker()
+{
+    static COrvServWorker worker;
+    return worker;
+}
+
+// Built when the process starts, before the entry code runs.
+[[maybe_unused]] static COrvServWorker& g_workerAtStart = GetOrvServWorker();

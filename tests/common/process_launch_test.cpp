@@ -1,0 +1,205 @@
+#include "process_launch.h"
+
+#include "log.h"
+#include "log_reader.h"
+#include "session_tokens_double.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+std::wstring OwnModule()
+{
+    return GetLog().GetModuleName();
+}
+
+// A recorder copied into a fresh folder, so each test sees only its own starts.
+class LaunchTest : public ::testing::Test {
+protected:
+    std::wstring Recorder(const std::wstring& name, int exitCode = 0, DWORD sleepMs = 0)
+    {
+        const std::wstring path = m_dir / name;
+        InstallRecorder(path, exitCode, sleepMs);
+        return path;
+    }
+
+    CTempDir m_dir{L"launch"};
+    CScopedSessionTokens m_sessions;
+};
+
+class VistaLaunchTest : public LaunchTest {
+protected:
+    CScopedOsVersion m_os{6, 1};
+};
+
+} // namespace
+
+TEST(ManifestLevel, OnlyAsInvokerNeedsNoElevation)
+{
+    struct Case {
+        const wchar_t* program;
+        bool needsAdmin;
+    } cases[] = {
+        {L"recorder_as_invoker.exe", false},
+        {L"recorder_require_administrator.exe", true},
+        {L"recorder_highest_available.exe", true},
+        {L"recorder_uiaccess_first.exe", true},   // the level cannot be isolated
+        {L"recorder_as_invoker_no_uiaccess.exe", true},   // nor without the uiAccess marker
+        {L"recorder.exe", false},                 // no manifest at all
+        {L"no_such_program.exe", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.needsAdmin, GetExtIsNeedAdmin(BinDir() + L"\\" + c.program)) << ToUtf8(c.program);
+}
+
+TEST(ManifestLevel, CheckIsLoggedUnderItsOwnCategory)
+{
+    CLogTail tt(OwnModule(), L"TT");
+    const std::wstring path = BinDir() + L"\\recorder_require_administrator.exe";
+    GetExtIsNeedAdmin(path);
+    const std::wstring text = tt.NewText();
+    EXPECT_NE(std::wstring::npos, text.find(path));
+    EXPECT_NE(std::wstring::npos, text.find(L"HMODULE hModule!=NULL"));
+    EXPECT_NE(std::wstring::npos, text.find(L"requireAdministrator\n"));
+    EXPECT_NE(std::wstring::npos, text.find(L"return true"));
+}
+
+TEST_F(VistaLaunchTest, CommandLineReachesTheProgramVerbatim)
+{
+    const std::wstring recorder = Recorder(L"target.exe", 7);
+    DWORD exitCode = 0;
+    ASSERT_EQ(0, ExecuteApp(recorder, exitCode, L"run", 0));
+    EXPECT_EQ(7u, exitCode);
+    auto records = ReadLaunchRecords(recorder);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(L"run", records[0].commandLine);
+    EXPECT_EQ(m_dir.Path(), records[0].workingDir);
+}
+
+TEST_F(VistaLaunchTest, ShortWaitLeavesTheProgramRunning)
+{
+    const std::wstring recorder = Recorder(L"slow.exe", 0, 800);
+    DWORD exitCode = 0;
+    EXPECT_EQ(0, ExecuteApp(recorder, exitCode, L"run", 10));
+    EXPECT_EQ(259u, exitCode);   // still active
+    EXPECT_EQ(1u, WaitForLaunchRecords(recorder, 1).size());
+    ::Sleep(1000);   // let it end before its folder goes
+}
+
+TEST_F(VistaLaunchTest, ElevatedTargetTakesTheAdminPath)
+{
+    CLogTail log(OwnModule(), L"OrvServ");
+    const std::wstring admin = m_dir / L"admin.exe";
+    ASSERT_TRUE(::CopyFileW((BinDir() + L"\\recorder_require_administrator.exe").c_str(), admin.c_str(), FALSE));
+    const std::wstring plain = Recorder(L"plain.exe");
+    DWORD exitCode = 0;
+    // The double's token has a linked token under Wine, so the launch happens.
+    EXPECT_EQ(0, ExecuteApp(admin, exitCode, L"x", 0));
+    EXPECT_TRUE(log.Contains(L"GetExtIsNeedAdmin\n"));
+    EXPECT_TRUE(log.Contains(L" OK\n"));
+    EXPECT_EQ(1u, ReadLaunchRecords(admin).size());
+    EXPECT_EQ(0, ExecuteApp(plain, exitCode, L"x", 0));
+    EXPECT_TRUE(log.Contains(L"ExecuteApp last\n"));
+    EXPECT_TRUE(log.Contains(L"CreateUserProcessFromLocalSystem OK"));
+}
+
+TEST_F(LaunchTest, XpFamilyAlwaysUsesTheUserToken)
+{
+    CScopedOsVersion xp(5, 1);
+    CLogTail log(OwnModule(), L"OrvServ");
+    const std::wstring admin = m_dir / L"admin.exe";
+    ASSERT_TRUE(::CopyFileW((BinDir() + L"\\recorder_require_administrator.exe").c_str(), admin.c_str(), FALSE));
+    DWORD exitCode = 0;
+    EXPECT_EQ(0, ExecuteApp(admin, exitCode, L"x", 0));
+    EXPECT_TRUE(log.Contains(L"CCommonTools::IsXP()"));
+    EXPECT_FALSE(log.Contains(L"GetExtIsNeedAdmin"));
+    EXPECT_EQ(1u, ReadLaunchRecords(admin).size());
+}
+
+TEST_F(LaunchTest, Windows2000StartsThroughTheShellWithoutWaiting)
+{
+    CScopedOsVersion w2k(5, 0);
+    const std::wstring recorder = Recorder(L"target.exe", 3);
+    DWORD exitCode = 0;
+    EXPECT_EQ(0, ExecuteApp(recorder, exitCode, L"run", 0));
+    EXPECT_EQ(10u, exitCode);
+    auto records = WaitForLaunchRecords(recorder, 1);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(L"run", records[0].commandLine.substr(records[0].commandLine.size() - 3));
+    EXPECT_EQ(13, ExecuteApp(m_dir / L"missing.exe", exitCode, L"run", 0));
+    ::Sleep(200);
+}
+
+TEST_F(VistaLaunchTest, NoLoggedOnUserStartsNothing)
+{
+    m_sessions.fake.hasUserToken = false;
+    CLogTail log(OwnModule(), L"OrvServ");
+    const std::wstring recorder = Recorder(L"target.exe");
+    DWORD exitCode = 0;
+    EXPECT_EQ(13, CreateUserProcessFromLocalSystem(recorder, L"run", exitCode, 0));
+    EXPECT_EQ(13, CreateAdminProcessFromLocalSystem(recorder, L"run", exitCode, 0));
+    EXPECT_EQ(13, ExecuteApp(recorder, exitCode, L"run", 0));
+    EXPECT_TRUE(log.Contains(L"CreateUserProcessFromLocalSystem   no user token in session "));
+    EXPECT_TRUE(log.Contains(L"GetAdminToken Error"));
+    ::Sleep(300);
+    EXPECT_TRUE(ReadLaunchRecords(recorder).empty());
+}
+
+TEST_F(VistaLaunchTest, NoConsoleSessionStartsNothing)
+{
+    m_sessions.fake.sessionId = DWORD(-1);
+    CLogTail log(OwnModule(), L"OrvServ");
+    const std::wstring recorder = Recorder(L"target.exe");
+    DWORD exitCode = 0;
+    EXPECT_EQ(13, CreateUserProcessFromLocalSystem(recorder, L"run", exitCode, 0));
+    EXPECT_EQ(13, CreateAdminProcessFromLocalSystem(recorder, L"run", exitCode, 0));
+    EXPECT_TRUE(log.Contains(L"(DWORD)-1 == dwSessionId"));
+    EXPECT_TRUE(ReadLaunchRecords(recorder).empty());
+}
+
+TEST_F(VistaLaunchTest, MissingProgramFailsWithItsPathInTheLog)
+{
+    CLogTail log(OwnModule(), L"OrvServ");
+    const std::wstring missing = m_dir / L"missing.exe";
+    DWORD exitCode = 0;
+    EXPECT_EQ(13, ExecuteApp(missing, exitCode, L"run", 0));
+    EXPECT_TRUE(log.Contains(missing + L" if (!bResult) 2 "));
+}
+
+TEST_F(LaunchTest, ShellLaunchResults)
+{
+    const std::wstring recorder = Recorder(L"target.exe", 5);
+    const std::wstring missing = m_dir / L"missing.exe";
+    // Service variant: the exit code only when waiting without limit.
+    EXPECT_EQ(5, ExecuteApplication(recorder, L"regguid", 0, 0, SW_HIDE, L""));
+    EXPECT_EQ(-1, ExecuteApplication(recorder, L"regguid", 5000, 0, SW_HIDE, L""));
+    EXPECT_EQ(-2, ExecuteApplication(missing, L"regguid", 0, 0, SW_HIDE, L""));
+    EXPECT_EQ(5, ExecuteApplication(recorder, L"elevated", 0, 1, SW_HIDE, L""));   // "runas"
+    // Installer variant: always waits and reads the exit code.
+    EXPECT_EQ(5, ExecuteApplication(recorder, L"/s", m_dir.Path()));
+    EXPECT_EQ(-2, ExecuteApplication(missing, L"/s", L""));
+
+    auto records = WaitForLaunchRecords(recorder, 4);
+    ASSERT_EQ(4u, records.size());
+    EXPECT_NE(std::wstring::npos, records[0].commandLine.find(L"regguid"));
+    EXPECT_NE(std::wstring::npos, records[2].commandLine.find(L"elevated"));
+    EXPECT_NE(std::wstring::npos, records[3].commandLine.find(L"/s"));
+    EXPECT_EQ(m_dir.Path(), records[3].workingDir);
+}
+
+TEST(TokenCopies, DuplicateToSessionGivesAPrimaryToken)
+{
+    CHandle own;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, own.Receive()));
+    DWORD session = 0;
+    ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
+    CHandle copy;
+    ASSERT_TRUE(DuplicateTokenToSession(own.Get(), 0x1AB, copy, session));
+    TOKEN_TYPE type = TokenImpersonation;
+    DWORD size = 0;
+    ASSERT_TRUE(::GetTokenInformation(copy.Get(), TokenType, &type, sizeof(type), &size));
+    EXPECT_EQ(TokenPrimary, type);
+}

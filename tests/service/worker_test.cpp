@@ -1,0 +1,126 @@
+#include "orvserv_worker.h"
+
+#include "file_utils.h"
+#include "log.h"
+#include "log_reader.h"
+#include "platform.h"
+#include "session_tokens_double.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace testing_support;
+
+namespace {
+
+// Runs a worker's Run on its own thread.
+class CRunThread {
+public:
+    explicit CRunThread(COrvServWorker& worker)
+        : m_thread(::CreateThread(nullptr, 0, &CRunThread::Body, &worker, 0, nullptr))
+    {
+    }
+    ~CRunThread()
+    {
+        if (m_thread)
+            ::WaitForSingleObject(m_thread.Get(), 10000);
+    }
+    bool Ended(DWORD timeoutMs) const { return ::WaitForSingleObject(m_thread.Get(), timeoutMs) == WAIT_OBJECT_0; }
+
+private:
+    static DWORD WINAPI Body(LPVOID worker)
+    {
+        static_cast<COrvServWorker*>(worker)->Run();
+        return 0;
+    }
+    CHandle m_thread;
+};
+
+bool WaitUntil(const CLogTail& log, const std::wstring& text, DWORD timeoutMs = 5000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!log.Contains(text)) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Worker, RunHoldsTheMachineUntilAskedToClose)
+{
+    CLogTail log(GetLog().GetModuleName(), L"OrvServ");
+    {
+        COrvServWorker first;
+        CRunThread run(first);
+        ASSERT_TRUE(WaitUntil(log, L"COrvServWorker::Run... ... before WaitForSingleObject"));
+        EXPECT_FALSE(run.Ended(200));
+        EXPECT_TRUE(IsNamedMutexPresent(kOrvServInstanceMutex));
+
+        // A second worker finds the mutex and returns at once.
+        COrvServWorker second;
+        second.Run();
+        EXPECT_TRUE(log.Contains(L"COrvServWorker::Run    ERROR_ALREADY_EXISTS\n"));
+
+        first.CloseWorkerThread();
+        EXPECT_TRUE(run.Ended(5000));
+        EXPECT_TRUE(log.Contains(L"COrvServWorker::CloseWorkerThread  m_hThreadDatacardMonitor is closed\n"));
+        EXPECT_TRUE(log.Contains(L"COrvServWorker::Run     leave\n"));
+        // The mutex stays with the worker until it is destroyed.
+        EXPECT_TRUE(IsNamedMutexPresent(kOrvServInstanceMutex));
+    }
+    EXPECT_FALSE(IsNamedMutexPresent(kOrvServInstanceMutex));
+}
+
+TEST(Worker, CloseBeforeRunLetsRunEndAtOnce)
+{
+    COrvServWorker worker;
+    worker.CloseWorkerThread();
+    CRunThread run(worker);
+    EXPECT_TRUE(run.Ended(5000));
+    EXPECT_TRUE(worker.IsStopRequested());
+}
+
+class PlayGuardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = COrvServWorker::GetPlayGuardPath();
+        ASSERT_TRUE(CreateDirectoryChain(RemoveLastPathComponent(m_path)));
+    }
+    void TearDown() override { RemoveTree(GetCommonAppDataPath() + L"\\OrvSupport"); }
+
+    std::wstring m_path;
+    CScopedOsVersion m_os{6, 1};
+    CScopedSessionTokens m_sessions;
+};
+
+TEST_F(PlayGuardTest, PrepareRegistersThenRunsInTheUserSessionAndStopEndsIt)
+{
+    InstallRecorder(m_path);
+    COrvServWorker worker;
+    EXPECT_EQ(1, worker.PreparePlayGuardEnv());
+    worker.StopPlayGuard();
+    auto records = WaitForLaunchRecords(m_path, 3);
+    ASSERT_EQ(3u, records.size());
+    const std::wstring& first = records[0].commandLine;
+    EXPECT_EQ(L" regguid", first.substr(first.size() - 8));   // through the shell, after the path
+    // "run" is not awaited, so its record may come after that of "stop".
+    std::set<std::wstring> userStarts = {records[1].commandLine, records[2].commandLine};
+    EXPECT_EQ((std::set<std::wstring>{L"run", L"stop"}), userStarts);
+    EXPECT_EQ(RemoveLastPathComponent(m_path), records[1].workingDir);
+}
+
+TEST_F(PlayGuardTest, MissingSuppressorStartsNothing)
+{
+    CLogTail log(GetLog().GetModuleName(), L"OrvServ");
+    COrvServWorker worker;
+    EXPECT_EQ(0, worker.PreparePlayGuardEnv());
+    EXPECT_TRUE(log.Contains(L"COrvServWorker::PreparePlayGuardEnv     PlayGuard not exists\n"));
+    worker.StopPlayGuard();   // tries anyway; the launch fails and is logged
+    EXPECT_TRUE(log.Contains(m_path + L" if (!bResult) "));
+}

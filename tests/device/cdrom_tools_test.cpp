@@ -3,14 +3,14 @@
 
 #include "cdrom_plug.h"
 #include "handles.h"
-#include "log_capture.h"
+#include "log_reader.h"
 #include "modem_devices.h"
 
 #include <gtest/gtest.h>
 
 #include <cfgmgr32.h>
 
-using testing_support::CLogMark;
+using testing_support::CLogTail;
 using testing_support::CPluggedCdrom;
 using testing_support::FreeDriveLetters;
 using testing_support::SetMountedDeviceValue;
@@ -135,7 +135,7 @@ TEST_F(CdromToolsTest, CheckCdromJoinsTheDriveWithTheUsbDevice)
         CPluggedCdrom drive(m_letters[0], c.mountedId);
         ASSERT_TRUE(drive.IsPlugged());
 
-        CLogMark mark;
+        CLogTail mark;
         CdromDevice device;
         EXPECT_EQ(c.found, CheckCdrom(drive.Drive(), device));
         EXPECT_EQ(c.log, mark.NewLines());
@@ -168,7 +168,7 @@ TEST_F(CdromToolsTest, MountNameIsTheUpperCasedInterfacePathWithBackslashes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(SetMountedDeviceValue(letter, c.value));
-        CLogMark mark;
+        CLogTail mark;
         CStlStringW mountName;
         EXPECT_EQ(c.read, CCdRomTools::GetCdromMountName(drive, mountName));
         if (c.read) {
@@ -187,7 +187,7 @@ TEST_F(CdromToolsTest, MissingMountedDevicesKeyIsLogged)
     {
         CScopedMissingMountedDevices missing;
         ASSERT_TRUE(missing.Removed());
-        CLogMark mark;
+        CLogTail mark;
         CdromDevice device;
         EXPECT_FALSE(CheckCdrom(drive.Drive(), device));
         EXPECT_EQ(Lines{L"CCdRomTools::GetCdromMountName   RegOpenKeyEx failed,errcode=2"}, mark.NewLines());
@@ -228,7 +228,7 @@ TEST_F(CdromToolsTest, ReadyOnlyWithAMedium)
         CPluggedCdrom drive(m_letters[0], L"", c.medium);
         ASSERT_TRUE(drive.IsPlugged());
         ASSERT_EQ(UINT(DRIVE_CDROM), ::GetDriveTypeW((drive.Drive() + L"\\").c_str()));
-        CLogMark mark;
+        CLogTail mark;
         EXPECT_EQ(c.ready, CCdRomTools::IsCdromReady(drive.Drive()));
         EXPECT_EQ((Lines{L"CCdRomTools::IsCdromReady Begin", drive.Drive(),
                          c.ready ? L"CCdRomTools::IsCdromReady true" : L"CCdRomTools::IsCdromReady false"}),
@@ -265,7 +265,7 @@ TEST(FailingDeviceTree, EnumerationFailuresGiveFalseOrEmptyLists)
 {
     CFailingDeviceTree failing;
     IDeviceTree* previous = SetDeviceTreeForTesting(&failing);
-    CLogMark mark;
+    CLogTail mark;
     CStlStringW instanceId;
     EXPECT_FALSE(CCdRomTools::EnumDeviceForNorvaneCdrom(L"\\??\\USBSTOR\\CDROM", instanceId));
     EXPECT_EQ(Lines{L"CCdRomTools::EnumDeviceForNorvaneCdrom   SetupDiGetClassDevs failed,errcode=1004"},

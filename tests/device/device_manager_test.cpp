@@ -1,7 +1,7 @@
 #include "device_manager.h"
 
 #include "debug_capture.h"
-#include "log_capture.h"
+#include "log_reader.h"
 #include "modem_devices.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +63,7 @@ using DeviceManagerTest = SimulatedDevicesTest;
 TEST_F(DeviceManagerTest, ModemModeGivesTheNmeaPortThenTheAdapter)
 {
     Describe(modem::ModemMode(kSerial, L"COM5"));
-    testing_support::CLogMark mark;
+    testing_support::CLogTail mark;
     testing_support::CDebugOutputCapture trace;
     ASSERT_TRUE(trace.IsActive());
     CDeviceManager manager;

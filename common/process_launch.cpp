@@ -135,15 +135,26 @@ int ExecuteApp(const std::wstring& path, DWORD& exitCode, const wchar_t* command
     return CreateUserProcessFromLocalSystem(path, commandLine, exitCode, waitMs);
 }
 
+namespace {
+
+// The session of the user at the console; kNoSession (logged) when there is none.
+DWORD ActiveConsoleSession(const ISessionTokens& sessions)
+{
+    const DWORD sessionId = sessions.GetActiveConsoleSessionId();
+    if (sessionId == kNoSession)
+        WriteLog(L"(DWORD)-1 == dwSessionId");
+    return sessionId;
+}
+
+} // namespace
+
 int CreateUserProcessFromLocalSystem(const std::wstring& path, const wchar_t* commandLine, DWORD& exitCode,
                                      int waitMs)
 {
     const ISessionTokens& sessions = GetSessionTokens();
-    const DWORD sessionId = sessions.GetActiveConsoleSessionId();
-    if (sessionId == kNoSession) {
-        WriteLog(L"(DWORD)-1 == dwSessionId");
+    const DWORD sessionId = ActiveConsoleSession(sessions);
+    if (sessionId == kNoSession)
         return 13;
-    }
     // Without the user's own token nothing is started: a copy of the service's
     // LocalSystem token on the user's desktop would hand the machine to the user.
     CHandle userToken;
@@ -160,11 +171,9 @@ int CreateAdminProcessFromLocalSystem(const std::wstring& path, const wchar_t* c
                                       int waitMs)
 {
     const ISessionTokens& sessions = GetSessionTokens();
-    const DWORD sessionId = sessions.GetActiveConsoleSessionId();
-    if (sessionId == kNoSession) {
-        WriteLog(L"(DWORD)-1 == dwSessionId");
+    const DWORD sessionId = ActiveConsoleSession(sessions);
+    if (sessionId == kNoSession)
         return 13;
-    }
     // Only the user's linked token is used; the service's own token is never
     // carried onto the user's desktop.
     CHandle adminToken;

@@ -5,6 +5,7 @@
 #include "log.h"
 #include "platform.h"
 #include "stl_string.h"
+#include "web_opener.h"
 
 #include <windows.h>
 
@@ -16,7 +17,6 @@ const wchar_t kServiceUninstallKey[] =
 namespace {
 
 const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kMakerAddress[] = L"http://www.norvane.com";
 
 void SetString(HKEY key, const wchar_t* name, const std::wstring& value)
 {
@@ -74,8 +74,8 @@ int AddControlRegKeyEx()
     SetString(key.Get(), L"InstallLocation", directory);
     SetString(key.Get(), L"DisplayName", L"OrvServer");
     SetString(key.Get(), L"Publisher", L"Norvane Corporation");
-    SetString(key.Get(), L"URLInfoAbout", kMakerAddress);
-    SetString(key.Get(), L"HelpLink", kMakerAddress);
+    SetString(key.Get(), L"URLInfoAbout", kMakerWebAddress);
+    SetString(key.Get(), L"HelpLink", kMakerWebAddress);
     SetString(key.Get(), L"InstallDate", TodayAsText());
     SetNumber(key.Get(), L"IsAppInstalled", 1);
     SetNumber(key.Get(), L"NoModify", 1);

@@ -4,15 +4,13 @@
 #pragma once
 
 #include "app_framework.h"
+#include "shared_mutexes.h"
 #include "stl_string.h"
 #include "user_prompt.h"
 #include "waiter.h"
 
 #include <windows.h>
 #include <shellapi.h>
-
-// Named mutex that marks a running installer, visible across sessions.
-inline constexpr wchar_t kInstallerMutexName[] = L"Global\\SetUp,{C2A53245-48A4-4566-8836-D4BB87221CFE}";
 
 class CVandriDlg : public CDialogBase {
 public:

@@ -3,6 +3,7 @@
 #include "log.h"
 #include "platform.h"
 #include "registry_tools.h"
+#include "shared_mutexes.h"
 
 #include <windows.h>
 
@@ -166,7 +167,7 @@ int CNorvaneAppManager::CompareVersion(const std::wstring& installed, const std:
 
 bool CNorvaneAppManager::IsOtherProgramRunning()
 {
-    if (IsNamedMutexPresent(L"Global\\NORVANEQ730K1,{3BECC0C8-F8F4-4dae-91C3-BBC1DA71DD21}"))
+    if (IsNamedMutexPresent(kOtherProgramMutexName))
         return true;
-    return IsNamedMutexPresent(L"Global\\SetUp,{C2A53245-48A4-4566-8836-D4BB87221CFE}") != 0;
+    return IsNamedMutexPresent(kInstallerMutexName) != 0;
 }

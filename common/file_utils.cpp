@@ -61,7 +61,8 @@ std::wstring RemoveLastPathComponent(const std::wstring& path)
 
 std::wstring GetModulePath()
 {
-    wchar_t path[MAX_PATH] = {};
+    // One spare character: older systems leave a cut path unterminated.
+    wchar_t path[MAX_PATH + 1] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     return path;
 }

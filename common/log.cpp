@@ -65,15 +65,11 @@ void AppendUnicodeLine(const std::wstring& path, const std::wstring& line)
 
 CLog::CLog()
 {
-    HANDLE lock = ::CreateMutexW(nullptr, FALSE, nullptr);
-    m_hLock = (lock == INVALID_HANDLE_VALUE) ? nullptr : lock;
+    m_hLock.Reset(::CreateMutexW(nullptr, FALSE, nullptr));
 
-    std::wstring path = GetModulePath();
-    size_t slash = path.find_last_of(L'\\');
-    std::wstring directory = (slash == std::wstring::npos) ? std::wstring() : path.substr(0, slash);
-    m_strModuleName = (slash == std::wstring::npos) ? path : path.substr(slash + 1);
-    CStlStringW name(m_strModuleName);
-    CStlStringW lower(name);
+    const std::wstring directory = GetModuleDirectory();
+    m_strModuleName = GetModuleFileNameOnly();
+    CStlStringW lower(m_strModuleName);
     if (lower.MakeLowerAscii().size() >= 4 && lower.compare(lower.size() - 4, 4, L".exe") == 0)
         m_strModuleName.erase(m_strModuleName.size() - 4);
 
@@ -87,12 +83,6 @@ CLog::CLog()
     m_nEnabled = int(::GetPrivateProfileIntW(L"SDK_FEATURE", L"SDK_LOG_ON", 1, ini.c_str()));
 }
 
-CLog::~CLog()
-{
-    if (m_hLock)
-        ::CloseHandle(m_hLock);
-}
-
 std::wstring CLog::BuildFilePath(const std::wstring& category, const SYSTEMTIME& date) const
 {
     std::wstring logDir = m_strBaseDir + L"\\log";
@@ -104,9 +94,7 @@ std::wstring CLog::BuildFilePath(const std::wstring& category, const SYSTEMTIME&
     const std::wstring stem = pieces.front();
     const std::wstring extension = pieces.size() >= 2 ? pieces.back() : CStlStringW(L"log");
 
-    CStlStringW day;
-    day.Format(L"%04u%02u%02u", unsigned(date.wYear), unsigned(date.wMonth), unsigned(date.wDay));
-    return logDir + L"\\" + m_strModuleName + stem + day + L"." + extension;
+    return logDir + L"\\" + m_strModuleName + stem + FormatDateStamp(date) + L"." + extension;
 }
 
 void CLog::Write(const std::wstring& message, const std::wstring& category)
@@ -136,30 +124,39 @@ void CLog::Write(const std::wstring& message, const std::wstring& category)
 
     if (!m_hLock)
         return;
-    DWORD wait = ::WaitForSingleObject(m_hLock, kLockWaitMs);
+    DWORD wait = ::WaitForSingleObject(m_hLock.Get(), kLockWaitMs);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
         return;
 
-    SYSTEMTIME st = {};
-    ::GetSystemTime(&st);
-    const SYSTEMTIME local = LocalTimeOf(now);
+    // Stamped when the line is written, not when the call began: the wait
+    // for the lock may have taken a while.
+    SYSTEMTIME local = {};
+    ::GetLocalTime(&local);
     CStlStringW stamp;
     stamp.Format(L"%04u-%02u-%02u %02u:%02u:%02u", unsigned(local.wYear), unsigned(local.wMonth),
                  unsigned(local.wDay), unsigned(local.wHour), unsigned(local.wMinute),
                  unsigned(local.wSecond));
     CStlStringW line;
     line.SetFormatCapacity(message.size() + 128);
-    line.Format(L" %s:%03u Thread ID=%d %s\n", stamp.c_str(), unsigned(st.wMilliseconds),
+    line.Format(L" %s:%03u Thread ID=%d %s\n", stamp.c_str(), unsigned(local.wMilliseconds),
                 int(::GetCurrentThreadId()), message.c_str());
     AppendUnicodeLine(path, line);
 
-    ::ReleaseMutex(m_hLock);
+    ::ReleaseMutex(m_hLock.Get());
+}
+
+std::wstring FormatDateStamp(const SYSTEMTIME& date)
+{
+    return FormatW(L"%04u%02u%02u", unsigned(date.wYear), unsigned(date.wMonth), unsigned(date.wDay));
 }
 
 CLog& GetLog()
 {
-    static CLog log;
-    return log;
+    // Never destroyed: threads that outlive the entry code (a service thread
+    // finishing after the service reported stopped) may still log while the
+    // process ends.  The system closes the lock with the process.
+    static CLog* const log = new CLog;
+    return *log;
 }
 
 // Built with the program's static objects, so the logger exists before the

@@ -2,6 +2,8 @@
 // and day, in a "log" folder beside the program; and the debugger-output trace.
 #pragma once
 
+#include "handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,7 +11,7 @@
 class CLog {
 public:
     CLog();
-    ~CLog();
+    ~CLog() = default;
     CLog(const CLog&) = delete;
     CLog& operator=(const CLog&) = delete;
 
@@ -19,12 +21,10 @@ public:
     // The file a line of this category dated at the given local time goes to.
     std::wstring BuildFilePath(const std::wstring& category, const SYSTEMTIME& localTime) const;
 
-    const std::wstring& GetBaseDirectory() const { return m_strBaseDir; }
     const std::wstring& GetModuleName() const { return m_strModuleName; }
-    int IsEnabled() const { return m_nEnabled; }
 
 private:
-    HANDLE m_hLock = nullptr;
+    CHandle m_hLock;
     std::wstring m_strBaseDir;
     std::wstring m_strModuleName;
     int m_nEnabled = 1;
@@ -32,6 +32,9 @@ private:
 
 // The process's one logger.
 CLog& GetLog();
+
+// A date as the log's file names and the product's records write it: "%Y%m%d".
+std::wstring FormatDateStamp(const SYSTEMTIME& date);
 
 // General log entry: category "OrvServ".
 void WriteLog(const std::wstring& message);

@@ -33,7 +33,7 @@ std::wstring TodayAsText()
 {
     SYSTEMTIME now = {};
     ::GetLocalTime(&now);
-    return FormatW(L"%04u%02u%02u", unsigned(now.wYear), unsigned(now.wMonth), unsigned(now.wDay));
+    return FormatDateStamp(now);
 }
 
 // RegDeleteKeyEx where the system has it (it names the registry view), else RegDeleteKey.

@@ -3,6 +3,7 @@
 #include "vandri_dlg.h"
 
 #include "file_utils.h"
+#include "log.h"
 #include "web_opener.h"
 
 #include <shlobj.h>
@@ -26,6 +27,38 @@ std::wstring ReadIniString(const std::wstring& file, const wchar_t* key, const s
 int ReadIniInt(const std::wstring& file, const wchar_t* key, int defaultValue)
 {
     return int(::GetPrivateProfileIntW(kSection, key, defaultValue, file.c_str()));
+}
+
+// A folder name that stays below the folder it is joined to: not empty, not
+// a drive or root path, no "." or ".." level.  The install folder is later
+// removed as a whole, so a name that led to Program Files itself or outside
+// it would take other programs' files along.
+bool IsFolderBelow(const std::wstring& name)
+{
+    if (name.empty() || name.find(L':') != std::wstring::npos || name[0] == L'\\' || name[0] == L'/')
+        return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find_first_of(L"\\/", start);
+        const std::wstring level = name.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (level == L"." || level == L"..")
+            return false;
+        if (end == std::wstring::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+// The folder name read for the key, or its default when the value would not
+// stay below its parent folder.
+std::wstring ReadFolderName(const std::wstring& file, const wchar_t* key, const wchar_t* defaultValue,
+                            DWORD maxChars)
+{
+    const std::wstring value = ReadIniString(file, key, defaultValue, maxChars);
+    if (IsFolderBelow(value))
+        return value;
+    DebugTrace(std::wstring(L"+++ unusable folder name in ") + key + L", using " + defaultValue);
+    return defaultValue;
 }
 
 std::wstring ProgramFilesFolder()
@@ -106,8 +139,8 @@ void CVandriDlg::GetInstallPaths()
 {
     m_strSourceDir = GetModuleDirectory();
     const std::wstring config = m_strSourceDir + L"\\CONFIG.INI";
-    m_strSetupFolder = ReadIniString(config, L"APP_SETUP_PATH", L"Didizezu Divev", 519);
-    m_strModelName = ReadIniString(config, L"APP_ADD_MODELNAME", L"QM70", 259);
+    m_strSetupFolder = ReadFolderName(config, L"APP_SETUP_PATH", L"Didizezu Divev", 519);
+    m_strModelName = ReadFolderName(config, L"APP_ADD_MODELNAME", L"QM70", 259);
     m_nAddSetupDir = ReadIniInt(config, L"APP_ADD_SETUPDIR", 0);
 
     m_strInstallDir = ProgramFilesFolder() + L"\\" + m_strSetupFolder;

@@ -11,7 +11,9 @@ bool CVandriApp::InitInstance()
 
     // Held until the process ends: the service and a second installer see it.
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kInstallerMutexName);
-    if (mutex == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS)
+    const DWORD error = ::GetLastError();
+    m_hInstanceMutex.Reset(mutex);
+    if (!m_hInstanceMutex || error == ERROR_ALREADY_EXISTS)
         return false;
 
     INITCOMMONCONTROLSEX controls = {};

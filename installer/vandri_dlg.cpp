@@ -29,6 +29,8 @@ CVandriDlg::CVandriDlg()
 bool CVandriDlg::OnInitDialog()
 {
     CDialogBase::OnInitDialog();
+    if (GetApp())
+        GetApp()->SetMainWindow(GetSafeHwnd());
     m_bStopTray = 0;
     m_nTrayFrame = 0;
 
@@ -68,7 +70,7 @@ void CVandriDlg::StartInstallDlgIfConfigured()
 {
     const std::wstring config = m_strSourceDir + L"\\CONFIG.INI";
     if (::GetPrivateProfileIntW(L"APP_CONFIG", L"Is_Support_Install_Dlg", 0, config.c_str()) != 0)
-        m_hInstallDlgThread = CreateInstallDlgThread();
+        m_hInstallDlgThread.Reset(CreateInstallDlgThread());
 }
 
 HANDLE CVandriDlg::CreateInstallDlgThread()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app_framework.h"
+#include "handles.h"
 #include "shared_mutexes.h"
 #include "stl_string.h"
 #include "user_prompt.h"
@@ -43,8 +44,8 @@ public:
     NOTIFYICONDATAW m_nid;           // the notification-area icon
     volatile LONG m_bStopTray = 0;   // stop request for the tray animation thread
     LONG m_nTrayFrame = 0;           // current animation frame, 0..11
-    HANDLE m_hTrayThread = nullptr;  // tray animation thread
-    HANDLE m_hInstallDlgThread = nullptr;   // progress-dialog thread; lives until the process ends
+    CHandle m_hTrayThread;           // tray animation thread
+    CHandle m_hInstallDlgThread;     // progress-dialog thread; never waited for
 
     // ---- CONFIG.INI beside the installer ---------------------------------
     CStlStringW m_strModelName;      // "APP_ADD_MODELNAME"

@@ -82,12 +82,11 @@ TEST(CommandLine, ProgressDialogThreadHandleIsKept)
     } dlg;
     dlg.m_strSourceDir = source.Path();
     dlg.RunCommandLine(L"Vandri.exe install::dirver::e:");
-    ASSERT_NE(nullptr, dlg.m_hInstallDlgThread);
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(dlg.m_hInstallDlgThread, 5000));
-    ::CloseHandle(dlg.m_hInstallDlgThread);
+    ASSERT_TRUE(dlg.m_hInstallDlgThread.IsValid());
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(dlg.m_hInstallDlgThread.Get(), 5000));
 
     CInstallOnly quiet;
     quiet.m_strSourceDir = source.Path() + L"\\missing";
     quiet.RunCommandLine(L"Vandri.exe install::dirver::e:");
-    EXPECT_EQ(nullptr, quiet.m_hInstallDlgThread) << "no CONFIG.INI: no progress dialog";
+    EXPECT_FALSE(quiet.m_hInstallDlgThread.IsValid()) << "no CONFIG.INI: no progress dialog";
 }

@@ -95,6 +95,31 @@ TEST(InstallerConfig, ModelFolderLevel)
     }
 }
 
+TEST(InstallerConfig, FolderNamesThatWouldLeaveTheirParentFallBackToDefaults)
+{
+    struct Case {
+        std::wstring keys, expectedTail;
+    } cases[] = {
+        {L"APP_SETUP_PATH=\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=..\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=..\\Windows\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=Vendor\\.\\x\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=C:\\Elsewhere\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=\\Root\n", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=Vendor\\Product\n", L"\\Vendor\\Product"},
+        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=..\n", L"\\Vendor\\QM70"},
+        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=\n", L"\\Vendor\\QM70"},
+    };
+    for (const Case& c : cases) {
+        CInstallerConfigFiles files(L"Vendor");
+        CInstallerConfigFiles defaults(L"Didizezu Divev");
+        files.WriteConfig(c.keys);
+        CVandriDlg dlg;
+        dlg.GetInstallPaths();
+        EXPECT_EQ(ProgramFiles() + c.expectedTail, dlg.m_strInstallDir) << ToUtf8(c.keys);
+    }
+}
+
 TEST(InstallerConfig, ValuesFromFilesWithTrayNameFallbackAndCut)
 {
     CInstallerConfigFiles files(L"OrvValuesTest");

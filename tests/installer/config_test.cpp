@@ -76,47 +76,33 @@ TEST(InstallerConfig, NoFilesGiveDefaultsAndDefaultInstallFolder)
         EXPECT_EQ(0, dlg.*zero);
 }
 
-TEST(InstallerConfig, ModelFolderLevel)
+TEST(InstallerConfig, InstallFolderFromSetupPathAndModel)
 {
+    // Names that would lead outside their parent folder fall back to the defaults.
     struct Case {
-        std::wstring keys, expectedTail;
+        std::wstring keys, topFolder, expectedTail;
     } cases[] = {
-        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_SETUPDIR=1\n", L"\\OrvModelTest\\QM70"},
-        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=X9\n", L"\\OrvModelTest\\X9"},
-        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_MODELNAME=X9\n", L"\\OrvModelTest"},
+        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_SETUPDIR=1\n", L"OrvModelTest", L"\\OrvModelTest\\QM70"},
+        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=X9\n", L"OrvModelTest",
+         L"\\OrvModelTest\\X9"},
+        {L"APP_SETUP_PATH=OrvModelTest\nAPP_ADD_MODELNAME=X9\n", L"OrvModelTest", L"\\OrvModelTest"},
+        {L"APP_SETUP_PATH=Vendor\\Product\n", L"Vendor", L"\\Vendor\\Product"},
+        {L"APP_SETUP_PATH=\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=..\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=..\\Windows\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=Vendor\\.\\x\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=C:\\Elsewhere\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=\\Root\n", L"Didizezu Divev", L"\\Didizezu Divev"},
+        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=..\n", L"Vendor", L"\\Vendor\\QM70"},
+        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=\n", L"Vendor", L"\\Vendor\\QM70"},
     };
     for (const Case& c : cases) {
-        CInstallerConfigFiles files(L"OrvModelTest");
+        CInstallerConfigFiles files(c.topFolder);
         files.WriteConfig(c.keys);
         CVandriDlg dlg;
         ASSERT_TRUE(dlg.ReadConfig());
         EXPECT_EQ(ProgramFiles() + c.expectedTail, dlg.m_strInstallDir) << ToUtf8(c.keys);
         EXPECT_TRUE(PathIsExistingDirectory(dlg.m_strInstallDir));
-    }
-}
-
-TEST(InstallerConfig, FolderNamesThatWouldLeaveTheirParentFallBackToDefaults)
-{
-    struct Case {
-        std::wstring keys, expectedTail;
-    } cases[] = {
-        {L"APP_SETUP_PATH=\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=..\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=..\\Windows\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=Vendor\\.\\x\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=C:\\Elsewhere\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=\\Root\n", L"\\Didizezu Divev"},
-        {L"APP_SETUP_PATH=Vendor\\Product\n", L"\\Vendor\\Product"},
-        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=..\n", L"\\Vendor\\QM70"},
-        {L"APP_SETUP_PATH=Vendor\nAPP_ADD_SETUPDIR=1\nAPP_ADD_MODELNAME=\n", L"\\Vendor\\QM70"},
-    };
-    for (const Case& c : cases) {
-        CInstallerConfigFiles files(L"Vendor");
-        CInstallerConfigFiles defaults(L"Didizezu Divev");
-        files.WriteConfig(c.keys);
-        CVandriDlg dlg;
-        dlg.GetInstallPaths();
-        EXPECT_EQ(ProgramFiles() + c.expectedTail, dlg.m_strInstallDir) << ToUtf8(c.keys);
     }
 }
 

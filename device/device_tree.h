@@ -14,9 +14,8 @@
 // A device node (DEVINST in the configuration manager).
 using DeviceNode = DWORD;
 
-// One member of a device set: its position in the set and its node.
+// One member of a device set: its node.
 struct DeviceInfo {
-    DWORD index = 0;
     DeviceNode node = 0;
 };
 

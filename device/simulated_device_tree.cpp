@@ -220,7 +220,6 @@ public:
     {
         if (m_interfaces || index >= m_members.size())
             return false;
-        device.index = index;
         device.node = DeviceNode(m_members[index] + 1);
         return true;
     }
@@ -229,7 +228,6 @@ public:
     {
         if (!m_interfaces || index >= m_members.size())
             return InterfaceStep::End;
-        device.index = index;
         device.node = DeviceNode(m_members[index] + 1);
         return InterfaceStep::Device;
     }

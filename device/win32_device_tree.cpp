@@ -48,7 +48,6 @@ public:
         data.cbSize = sizeof data;
         if (!::SetupDiEnumDeviceInfo(m_set.Get(), index, &data))
             return false;
-        device.index = index;
         device.node = data.DevInst;
         Remember(device, data);
         return true;
@@ -70,7 +69,6 @@ public:
         if (::SetupDiGetDeviceInterfaceDetailW(m_set.Get(), &interfaceData, nullptr, 0, &required, &data) ||
             ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
             return InterfaceStep::Skip;
-        device.index = index;
         device.node = data.DevInst;
         Remember(device, data);
         return InterfaceStep::Device;

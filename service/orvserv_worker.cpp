@@ -38,9 +38,7 @@ void COrvServWorker::Run()
 void COrvServWorker::CloseWorkerThread()
 {
     WriteLog(L"COrvServWorker::CloseWorkerThread enter");
-    m_bStop = true;
-    if (m_hStopEvent)
-        ::SetEvent(m_hStopEvent.Get());
+    RaiseStop();
     // Taken out under the lock so that the handle is waited for and closed
     // exactly once, while Run waits on its own copy.
     CHandle thread;
@@ -53,6 +51,13 @@ void COrvServWorker::CloseWorkerThread()
         WriteLog(L"COrvServWorker::CloseWorkerThread  m_hThreadDatacardMonitor is closed");
     }
     WriteLog(L"COrvServWorker::CloseWorkerThread leave");
+}
+
+void COrvServWorker::RaiseStop()
+{
+    m_bStop = true;
+    if (m_hStopEvent)
+        ::SetEvent(m_hStopEvent.Get());
 }
 
 bool COrvServWorker::WaitForStop(DWORD milliseconds) const
@@ -115,8 +120,14 @@ CHandle COrvServWorker::StartMonitorThread()
         return CHandle();
     CHandle own;
     HANDLE process = ::GetCurrentProcess();
-    if (!::DuplicateHandle(process, thread.Get(), process, own.Receive(), SYNCHRONIZE, FALSE, 0))
+    if (!::DuplicateHandle(process, thread.Get(), process, own.Receive(), SYNCHRONIZE, FALSE, 0)) {
+        // Without a handle of its own Run cannot wait for the thread, so the
+        // thread is ended here rather than left running behind a failed start.
         own.Reset();
+        RaiseStop();
+        ::WaitForSingleObject(thread.Get(), INFINITE);
+        return CHandle();
+    }
     ::AcquireSRWLockExclusive(&m_threadLock);
     m_hThreadDatacardMonitor = std::move(thread);
     ::ReleaseSRWLockExclusive(&m_threadLock);

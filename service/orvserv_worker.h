@@ -44,8 +44,12 @@ public:
 
 private:
     static DWORD WINAPI MonitorThreadProc(LPVOID worker);
+    // Sets the stop flag and signals the stop event.
+    void RaiseStop();
     // Creates the monitor thread and keeps its handle in m_hThreadDatacardMonitor;
     // returns a second handle of the same thread for the caller's own wait.
+    // When that second handle cannot be made, the thread is stopped and waited
+    // for, and an empty handle comes back.
     CHandle StartMonitorThread();
 
     CHandle m_hThreadDatacardMonitor;

@@ -5,6 +5,8 @@
 #include "platform.h"
 #include "process_launch.h"
 
+#include <algorithm>
+
 const wchar_t kOrvServInstanceMutex[] = L"Global\\OrvServ,{5EC1A546-14F0-483a-B76C-5993A49D332E}";
 
 COrvServWorker::COrvServWorker() : m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
@@ -62,13 +64,32 @@ void COrvServWorker::RaiseStop()
 
 bool COrvServWorker::WaitForStop(DWORD milliseconds) const
 {
-    if (m_bStop)
+    return WaitForFlag(m_bStop, m_hStopEvent.Get(), milliseconds);
+}
+
+bool WaitForFlag(const std::atomic<bool>& flag, HANDLE event, DWORD milliseconds)
+{
+    if (flag)
         return true;
-    if (m_hStopEvent)
-        ::WaitForSingleObject(m_hStopEvent.Get(), milliseconds);
-    else
-        ::Sleep(milliseconds);
-    return m_bStop;
+    if (event) {
+        ::WaitForSingleObject(event, milliseconds);
+        return flag;
+    }
+    // No event to wake the pause: look at the flag in short slices, so that
+    // even an unlimited pause ends once the flag is raised.
+    const DWORD kSliceMs = 50;
+    const DWORD start = ::GetTickCount();
+    while (!flag) {
+        DWORD slice = kSliceMs;
+        if (milliseconds != INFINITE) {
+            const DWORD elapsed = ::GetTickCount() - start;
+            if (elapsed >= milliseconds)
+                return false;
+            slice = std::min(slice, milliseconds - elapsed);
+        }
+        ::Sleep(slice);
+    }
+    return true;
 }
 
 std::wstring COrvServWorker::GetPlayGuardPath()

@@ -60,5 +60,10 @@ private:
     CNorvaneAppManager m_appManager;
 };
 
+// Pauses until the flag is raised or the time has passed; true when it is
+// raised.  The event, when there is one, is signalled together with the flag
+// and ends the pause at once; without it the flag is polled.
+bool WaitForFlag(const std::atomic<bool>& flag, HANDLE event, DWORD milliseconds);
+
 // The process's one worker.
 COrvServWorker& GetOrvServWorker();

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 
 using namespace testing_support;
@@ -49,6 +50,20 @@ bool WaitUntil(const CLogTail& log, const std::wstring& text, DWORD timeoutMs = 
     return true;
 }
 
+// What a thread pausing on a stop flag sees.
+struct SharedStop {
+    std::atomic<bool> flag{false};
+    CHandle event;
+    bool raised = false;
+};
+
+DWORD WINAPI WaitWithoutLimit(LPVOID shared)
+{
+    auto* stop = static_cast<SharedStop*>(shared);
+    stop->raised = WaitForFlag(stop->flag, stop->event.Get(), INFINITE);
+    return 0;
+}
+
 } // namespace
 
 TEST(Worker, RunHoldsTheMachineUntilAskedToClose)
@@ -83,6 +98,38 @@ TEST(Worker, CloseBeforeRunLetsRunEndAtOnce)
     CRunThread run(worker);
     EXPECT_TRUE(run.Ended(5000));
     EXPECT_TRUE(worker.IsStopRequested());
+}
+
+// The pause ends when the flag is raised, with the stop event or without one
+// (when the event could not be made), and otherwise lasts the given time.
+TEST(Worker, StopWaitEndsOnTheFlagWithOrWithoutAnEvent)
+{
+    for (bool withEvent : {true, false}) {
+        SharedStop shared;
+        if (withEvent)
+            shared.event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+
+        DWORD start = ::GetTickCount();
+        EXPECT_FALSE(WaitForFlag(shared.flag, shared.event.Get(), 150)) << withEvent;
+        EXPECT_GE(::GetTickCount() - start, 100u) << withEvent;
+
+        // An unlimited pause on another thread; this one raises the flag.
+        CHandle waiter(::CreateThread(nullptr, 0, &WaitWithoutLimit, &shared, 0, nullptr));
+        ASSERT_TRUE(waiter.IsValid());
+        ::Sleep(100);
+        shared.flag = true;
+        if (shared.event)
+            ::SetEvent(shared.event.Get());
+        const bool ended = ::WaitForSingleObject(waiter.Get(), 5000) == WAIT_OBJECT_0;
+        if (!ended)
+            ::TerminateThread(waiter.Get(), 1);   // it would outlive what it waits on
+        EXPECT_TRUE(ended) << withEvent;
+        EXPECT_TRUE(shared.raised) << withEvent;
+
+        start = ::GetTickCount();
+        EXPECT_TRUE(WaitForFlag(shared.flag, shared.event.Get(), 5000)) << withEvent;
+        EXPECT_LT(::GetTickCount() - start, 1000u) << withEvent;
+    }
 }
 
 class PlayGuardTest : public ::testing::Test {

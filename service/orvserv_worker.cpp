@@ -11,9 +11,20 @@ const wchar_t kOrvServInstanceMutex[] = L"Global\\OrvServ,{5EC1A546-14F0-483a-B7
 
 COrvServWorker::COrvServWorker() : m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
+    // The logger is made first so that it is destroyed after the worker: the
+    // destructor may still write to it.
+    GetLog();
 }
 
-COrvServWorker::~COrvServWorker() = default;
+COrvServWorker::~COrvServWorker()
+{
+    // The monitor thread works on this object, so it ends before the members go.
+    ::AcquireSRWLockShared(&m_threadLock);
+    const bool running = m_hThreadDatacardMonitor.IsValid();
+    ::ReleaseSRWLockShared(&m_threadLock);
+    if (running)
+        CloseWorkerThread();
+}
 
 void COrvServWorker::Run()
 {

@@ -16,6 +16,7 @@ extern const wchar_t kOrvServInstanceMutex[];
 class COrvServWorker {
 public:
     COrvServWorker();
+    // Ends a monitor thread that still runs before the object goes.
     virtual ~COrvServWorker();
     COrvServWorker(const COrvServWorker&) = delete;
     COrvServWorker& operator=(const COrvServWorker&) = delete;

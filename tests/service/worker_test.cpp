@@ -10,17 +10,23 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <set>
 
 using namespace testing_support;
 
 namespace {
 
+DWORD WINAPI RunWorker(LPVOID worker)
+{
+    static_cast<COrvServWorker*>(worker)->Run();
+    return 0;
+}
+
 // Runs a worker's Run on its own thread.
 class CRunThread {
 public:
-    explicit CRunThread(COrvServWorker& worker)
-        : m_thread(::CreateThread(nullptr, 0, &CRunThread::Body, &worker, 0, nullptr))
+    explicit CRunThread(COrvServWorker& worker) : m_thread(::CreateThread(nullptr, 0, &RunWorker, &worker, 0, nullptr))
     {
     }
     ~CRunThread()
@@ -31,11 +37,6 @@ public:
     bool Ended(DWORD timeoutMs) const { return ::WaitForSingleObject(m_thread.Get(), timeoutMs) == WAIT_OBJECT_0; }
 
 private:
-    static DWORD WINAPI Body(LPVOID worker)
-    {
-        static_cast<COrvServWorker*>(worker)->Run();
-        return 0;
-    }
     CHandle m_thread;
 };
 
@@ -88,6 +89,20 @@ TEST(Worker, RunHoldsTheMachineUntilAskedToClose)
         // The mutex stays with the worker until it is destroyed.
         EXPECT_TRUE(IsNamedMutexPresent(kOrvServInstanceMutex));
     }
+    EXPECT_FALSE(IsNamedMutexPresent(kOrvServInstanceMutex));
+}
+
+TEST(Worker, DestroyingARunningWorkerEndsItsMonitorThreadFirst)
+{
+    CLogTail log(GetLog().GetModuleName(), L"OrvServ");
+    auto worker = std::make_unique<COrvServWorker>();
+    CHandle run(::CreateThread(nullptr, 0, &RunWorker, worker.get(), 0, nullptr));
+    ASSERT_TRUE(run.IsValid());
+    ASSERT_TRUE(WaitUntil(log, L"COrvServWorker::Run... ... before WaitForSingleObject"));
+    worker.reset();
+    EXPECT_TRUE(log.Contains(L"COrvServWorker::RunMonitorNetCardThread leave\n"));
+    EXPECT_TRUE(log.Contains(L"COrvServWorker::CloseWorkerThread  m_hThreadDatacardMonitor is closed\n"));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(run.Get(), 5000));
     EXPECT_FALSE(IsNamedMutexPresent(kOrvServInstanceMutex));
 }
 

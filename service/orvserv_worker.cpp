@@ -37,8 +37,10 @@ void COrvServWorker::Run()
         return;
     }
 
-    // The wait for a logged-on user and the start of the auto-play
-    // suppressor come before the monitor thread; stopping it comes after.
+    // For now Run only starts the monitor thread and waits for it.  The wait
+    // for a logged-on user and the start of the auto-play suppressor
+    // (PreparePlayGuardEnv) will go before the thread is started, and
+    // StopPlayGuard after it has ended; neither is called here yet.
     CHandle monitor = StartMonitorThread();
     if (!monitor)
         WriteLog(L"COrvServWorker::Run     Create Start MonitorNetCardThread Failed");

@@ -4,6 +4,7 @@
 
 #include "handles.h"
 #include "log_reader.h"
+#include "orvserv_worker.h"
 #include "platform.h"
 #include "test_support.h"
 
@@ -51,15 +52,28 @@ DWORD QueryState(DWORD* exitCode = nullptr)
     return status.dwCurrentState;
 }
 
-bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
+// Polls until done() holds; false when the timeout passed first.
+template <typename Done>
+bool PollUntil(Done done, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
-    while (QueryState() != state) {
+    while (!done()) {
         if (::GetTickCount() - start > timeoutMs)
             return false;
         ::Sleep(50);
     }
     return true;
+}
+
+bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
+{
+    return PollUntil([state] { return QueryState() == state; }, timeoutMs);
+}
+
+// The service reports running before its worker has taken the single-instance mutex.
+bool WaitForWorkerMutex(DWORD timeoutMs = 10000)
+{
+    return PollUntil([] { return IsNamedMutexPresent(kOrvServInstanceMutex); }, timeoutMs);
 }
 
 bool KeyExists(const wchar_t* path)
@@ -108,13 +122,7 @@ DWORD EntryNumber(const wchar_t* name)
 // The entry is written by the service after it reports running; its last value marks it complete.
 bool WaitForUninstallEntry(DWORD timeoutMs = 10000)
 {
-    const DWORD start = ::GetTickCount();
-    while (EntryNumber(L"NoRepair") != 1) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
+    return PollUntil([] { return EntryNumber(L"NoRepair") == 1; }, timeoutMs);
 }
 
 // Stops and deletes the service, then waits until the manager has let it go.
@@ -200,6 +208,7 @@ TEST_F(ServiceScmTest, InstallStartStopUninstallRoundTrip)
     EXPECT_TRUE(m_log.Contains(L"RunService    StartService successfully  SERVICE_ALREADY_RUNNING\n"));
 
     // A worker in another process finds the service's single-instance mutex.
+    ASSERT_TRUE(WaitForWorkerMutex());
     RunOrvServ(L"/test");
     EXPECT_TRUE(m_log.Contains(L"COrvServWorker::Run    ERROR_ALREADY_EXISTS\n"));
 

@@ -161,6 +161,8 @@ protected:
     {
         RemoveService();
         RemoveServiceRecords();
+        // Only what this test's service writes counts, not the stop of a leftover one.
+        m_log = CLogTail(L"OrvServ", L"OrvServ");
     }
 
     void TearDown() override
@@ -170,7 +172,7 @@ protected:
         ::DeleteFileW((BinDir() + L"\\UninstallOrvServ.exe").c_str());
     }
 
-    CLogTail m_log{L"OrvServ", L"OrvServ"};
+    CLogTail m_log;   // made at the end of SetUp
 };
 
 } // namespace

@@ -161,6 +161,7 @@ protected:
     {
         RemoveService();
         RemoveServiceRecords();
+        RemoveUninstallerCopy();
         // Only what this test's service writes counts, not the stop of a leftover one.
         m_log = CLogTail(L"OrvServ", L"OrvServ");
     }
@@ -169,8 +170,12 @@ protected:
     {
         RemoveService();
         RemoveServiceRecords();
-        ::DeleteFileW((BinDir() + L"\\UninstallOrvServ.exe").c_str());
+        RemoveUninstallerCopy();
     }
+
+    // A test may place an uninstaller beside the service; a run that was cut
+    // short may have left one.
+    static void RemoveUninstallerCopy() { ::DeleteFileW((BinDir() + L"\\UninstallOrvServ.exe").c_str()); }
 
     CLogTail m_log;   // made at the end of SetUp
 };

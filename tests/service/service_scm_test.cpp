@@ -6,17 +6,15 @@
 #include "log_reader.h"
 #include "orvserv_worker.h"
 #include "platform.h"
+#include "service_test_helpers.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
+using namespace service_testing;
 using namespace testing_support;
 
 namespace {
-
-const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring OrvServPath()
 {
@@ -74,30 +72,6 @@ bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
 bool WaitForWorkerMutex(DWORD timeoutMs = 10000)
 {
     return PollUntil([] { return IsNamedMutexPresent(kOrvServInstanceMutex); }, timeoutMs);
-}
-
-bool KeyExists(const wchar_t* path)
-{
-    CRegKey key;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
-}
-
-void SetRunValue(const wchar_t* name)
-{
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                               key.Receive(), nullptr));
-    const wchar_t data[] = L"C:\\x.exe";
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                                              sizeof(data)));
-}
-
-bool RunValueExists(const wchar_t* name)
-{
-    CRegKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return false;
-    return ::RegQueryValueExW(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::wstring EntryString(const wchar_t* name)
@@ -194,11 +168,8 @@ TEST_F(ServiceScmTest, InstallStartStopUninstallRoundTrip)
     {
         CServiceHandle service = OpenOrvServ(SERVICE_QUERY_CONFIG);
         ASSERT_TRUE(service.IsValid());
-        DWORD needed = 0;
-        ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
-        std::vector<BYTE> buffer(needed + 16);
-        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-        ASSERT_TRUE(::QueryServiceConfigW(service.Get(), config, DWORD(buffer.size()), &needed));
+        const CServiceConfig config(service.Get());
+        ASSERT_NE(nullptr, config.Get());
         EXPECT_EQ(DWORD(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS), config->dwServiceType);
         EXPECT_EQ(DWORD(SERVICE_AUTO_START), config->dwStartType);
         EXPECT_EQ(DWORD(SERVICE_ERROR_NORMAL), config->dwErrorControl);
@@ -259,11 +230,8 @@ TEST_F(ServiceScmTest, InstallOnAnInstalledServiceKeepsItsConfigurationAndStarts
     EXPECT_TRUE(WaitForState(SERVICE_RUNNING));
 
     CServiceHandle service = OpenOrvServ(SERVICE_QUERY_CONFIG);
-    DWORD needed = 0;
-    ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
-    std::vector<BYTE> buffer(needed + 16);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    ASSERT_TRUE(::QueryServiceConfigW(service.Get(), config, DWORD(buffer.size()), &needed));
+    const CServiceConfig config(service.Get());
+    ASSERT_NE(nullptr, config.Get());
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), config->dwStartType);
 }
 

@@ -23,20 +23,27 @@ DWORD WINAPI RunWorker(LPVOID worker)
     return 0;
 }
 
-// Runs a worker's Run on its own thread.
+// Runs a worker's Run on its own thread.  When it goes (also when a failed
+// assertion leaves the test early) it asks the worker to close and waits for
+// Run to return, so no thread outlives the worker it uses.
 class CRunThread {
 public:
-    explicit CRunThread(COrvServWorker& worker) : m_thread(::CreateThread(nullptr, 0, &RunWorker, &worker, 0, nullptr))
+    explicit CRunThread(COrvServWorker& worker)
+        : m_worker(worker), m_thread(::CreateThread(nullptr, 0, &RunWorker, &worker, 0, nullptr))
     {
     }
     ~CRunThread()
     {
-        if (m_thread)
-            ::WaitForSingleObject(m_thread.Get(), 10000);
+        if (!m_thread)
+            return;
+        if (!Ended(0))
+            m_worker.CloseWorkerThread();
+        ::WaitForSingleObject(m_thread.Get(), 10000);
     }
     bool Ended(DWORD timeoutMs) const { return ::WaitForSingleObject(m_thread.Get(), timeoutMs) == WAIT_OBJECT_0; }
 
 private:
+    COrvServWorker& m_worker;
     CHandle m_thread;
 };
 
@@ -170,7 +177,7 @@ TEST_F(PlayGuardTest, PrepareRegistersThenRunsInTheUserSessionAndStopEndsIt)
     auto records = WaitForLaunchRecords(m_path, 3);
     ASSERT_EQ(3u, records.size());
     const std::wstring& first = records[0].commandLine;
-    EXPECT_EQ(L" regguid", first.substr(first.size() - 8));   // through the shell, after the path
+    EXPECT_TRUE(first.ends_with(L" regguid")) << ToUtf8(first);   // through the shell, after the path
     // "run" is not awaited, so its record may come after that of "stop".
     std::set<std::wstring> userStarts = {records[1].commandLine, records[2].commandLine};
     EXPECT_EQ((std::set<std::wstring>{L"run", L"stop"}), userStarts);

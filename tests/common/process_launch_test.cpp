@@ -1,11 +1,14 @@
 #include "process_launch.h"
 
+#include "handles.h"
 #include "log.h"
 #include "log_reader.h"
 #include "session_tokens_double.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <tlhelp32.h>
 
 #include <cstddef>
 #include <cstring>
@@ -37,6 +40,32 @@ class VistaLaunchTest : public LaunchTest {
 protected:
     CScopedOsVersion m_os{6, 1};
 };
+
+// Waits until no process runs from the given program file; false when one
+// still does after the timeout.
+bool WaitForProgramToEnd(const std::wstring& path, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    CFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        CHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (!process || !::QueryFullProcessImageNameW(process.Get(), 0, image, &size) ||
+            ::lstrcmpiW(image, path.c_str()) != 0)
+            continue;
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        if (::WaitForSingleObject(process.Get(), left) != WAIT_OBJECT_0)
+            return false;
+    }
+    return true;
+}
 
 template <typename T>
 T At(const std::string& image, size_t offset)
@@ -160,7 +189,7 @@ TEST_F(VistaLaunchTest, ShortWaitLeavesTheProgramRunning)
     EXPECT_EQ(0, ExecuteApp(recorder, exitCode, L"run", 10));
     EXPECT_EQ(259u, exitCode);   // still active
     EXPECT_EQ(1u, WaitForLaunchRecords(recorder, 1).size());
-    ::Sleep(1000);   // let it end before its folder goes
+    EXPECT_TRUE(WaitForProgramToEnd(recorder, 10000));   // before its folder goes
 }
 
 TEST_F(VistaLaunchTest, ElevatedTargetTakesTheAdminPath)

@@ -14,8 +14,6 @@
 
 namespace {
 
-// Open, duplicate, query, adjust privileges / default / session identifier.
-constexpr DWORD kServiceTokenAccess = 0x1AB;
 constexpr DWORD kNoSession = DWORD(-1);
 
 // Shell launch shared by both ExecuteApplication variants.  readExitCode
@@ -77,7 +75,28 @@ void WriteTT(const std::wstring& message)
     GetLog().Write(message, L"TT");
 }
 
-// The bytes of manifest resource 1, or false when the file has none.
+// A manifest is a short text; anything larger is not taken as one.
+constexpr DWORD kMaxManifestSize = 1024 * 1024;
+
+// True when [bytes, bytes + size) lies inside one committed, readable region.
+bool IsReadableRange(const char* bytes, DWORD size)
+{
+    MEMORY_BASIC_INFORMATION region = {};
+    if (::VirtualQuery(bytes, &region, sizeof(region)) != sizeof(region))
+        return false;
+    if (region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)))
+        return false;
+    const DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (!(region.Protect & kReadable))
+        return false;
+    const char* end = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    return bytes < end && size_t(end - bytes) >= size;
+}
+
+// The bytes of manifest resource 1, or false when the file has none.  The
+// file is not ours (it may come from any CD), so the size its resource table
+// gives is checked against what is really mapped before anything is copied.
 bool ReadManifest(const std::wstring& path, std::string& manifest)
 {
     CLibrary module(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
@@ -90,7 +109,7 @@ bool ReadManifest(const std::wstring& path, std::string& manifest)
     const DWORD size = ::SizeofResource(module.Get(), resource);
     HGLOBAL loaded = ::LoadResource(module.Get(), resource);
     const char* bytes = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
-    if (!bytes)
+    if (!bytes || size > kMaxManifestSize || !IsReadableRange(bytes, size))
         return false;
     std::vector<char> buffer(size_t(size) + 1, '\0');
     memcpy(buffer.data(), bytes, size);

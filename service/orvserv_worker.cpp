@@ -5,13 +5,26 @@
 #include "platform.h"
 #include "process_launch.h"
 
+#include <algorithm>
+
 const wchar_t kOrvServInstanceMutex[] = L"Global\\OrvServ,{5EC1A546-14F0-483a-B76C-5993A49D332E}";
 
 COrvServWorker::COrvServWorker() : m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
+    // The logger is made first so that it is destroyed after the worker: the
+    // destructor may still write to it.
+    GetLog();
 }
 
-COrvServWorker::~COrvServWorker() = default;
+COrvServWorker::~COrvServWorker()
+{
+    // The monitor thread works on this object, so it ends before the members go.
+    ::AcquireSRWLockShared(&m_threadLock);
+    const bool running = m_hThreadDatacardMonitor.IsValid();
+    ::ReleaseSRWLockShared(&m_threadLock);
+    if (running)
+        CloseWorkerThread();
+}
 
 void COrvServWorker::Run()
 {
@@ -24,8 +37,10 @@ void COrvServWorker::Run()
         return;
     }
 
-    // The wait for a logged-on user and the start of the auto-play
-    // suppressor come before the monitor thread; stopping it comes after.
+    // For now Run only starts the monitor thread and waits for it.  The wait
+    // for a logged-on user and the start of the auto-play suppressor
+    // (PreparePlayGuardEnv) will go before the thread is started, and
+    // StopPlayGuard after it has ended; neither is called here yet.
     CHandle monitor = StartMonitorThread();
     if (!monitor)
         WriteLog(L"COrvServWorker::Run     Create Start MonitorNetCardThread Failed");
@@ -38,9 +53,7 @@ void COrvServWorker::Run()
 void COrvServWorker::CloseWorkerThread()
 {
     WriteLog(L"COrvServWorker::CloseWorkerThread enter");
-    m_bStop = true;
-    if (m_hStopEvent)
-        ::SetEvent(m_hStopEvent.Get());
+    RaiseStop();
     // Taken out under the lock so that the handle is waited for and closed
     // exactly once, while Run waits on its own copy.
     CHandle thread;
@@ -55,15 +68,41 @@ void COrvServWorker::CloseWorkerThread()
     WriteLog(L"COrvServWorker::CloseWorkerThread leave");
 }
 
+void COrvServWorker::RaiseStop()
+{
+    m_bStop = true;
+    if (m_hStopEvent)
+        ::SetEvent(m_hStopEvent.Get());
+}
+
 bool COrvServWorker::WaitForStop(DWORD milliseconds) const
 {
-    if (m_bStop)
+    return WaitForFlag(m_bStop, m_hStopEvent.Get(), milliseconds);
+}
+
+bool WaitForFlag(const std::atomic<bool>& flag, HANDLE event, DWORD milliseconds)
+{
+    if (flag)
         return true;
-    if (m_hStopEvent)
-        ::WaitForSingleObject(m_hStopEvent.Get(), milliseconds);
-    else
-        ::Sleep(milliseconds);
-    return m_bStop;
+    if (event) {
+        ::WaitForSingleObject(event, milliseconds);
+        return flag;
+    }
+    // No event to wake the pause: look at the flag in short slices, so that
+    // even an unlimited pause ends once the flag is raised.
+    const DWORD kSliceMs = 50;
+    const DWORD start = ::GetTickCount();
+    while (!flag) {
+        DWORD slice = kSliceMs;
+        if (milliseconds != INFINITE) {
+            const DWORD elapsed = ::GetTickCount() - start;
+            if (elapsed >= milliseconds)
+                return false;
+            slice = std::min(slice, milliseconds - elapsed);
+        }
+        ::Sleep(slice);
+    }
+    return true;
 }
 
 std::wstring COrvServWorker::GetPlayGuardPath()
@@ -115,8 +154,14 @@ CHandle COrvServWorker::StartMonitorThread()
         return CHandle();
     CHandle own;
     HANDLE process = ::GetCurrentProcess();
-    if (!::DuplicateHandle(process, thread.Get(), process, own.Receive(), SYNCHRONIZE, FALSE, 0))
+    if (!::DuplicateHandle(process, thread.Get(), process, own.Receive(), SYNCHRONIZE, FALSE, 0)) {
+        // Without a handle of its own Run cannot wait for the thread, so the
+        // thread is ended here rather than left running behind a failed start.
         own.Reset();
+        RaiseStop();
+        ::WaitForSingleObject(thread.Get(), INFINITE);
+        return CHandle();
+    }
     ::AcquireSRWLockExclusive(&m_threadLock);
     m_hThreadDatacardMonitor = std::move(thread);
     ::ReleaseSRWLockExclusive(&m_threadLock);

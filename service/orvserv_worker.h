@@ -16,6 +16,7 @@ extern const wchar_t kOrvServInstanceMutex[];
 class COrvServWorker {
 public:
     COrvServWorker();
+    // Ends a monitor thread that still runs before the object goes.
     virtual ~COrvServWorker();
     COrvServWorker(const COrvServWorker&) = delete;
     COrvServWorker& operator=(const COrvServWorker&) = delete;
@@ -44,8 +45,12 @@ public:
 
 private:
     static DWORD WINAPI MonitorThreadProc(LPVOID worker);
+    // Sets the stop flag and signals the stop event.
+    void RaiseStop();
     // Creates the monitor thread and keeps its handle in m_hThreadDatacardMonitor;
     // returns a second handle of the same thread for the caller's own wait.
+    // When that second handle cannot be made, the thread is stopped and waited
+    // for, and an empty handle comes back.
     CHandle StartMonitorThread();
 
     CHandle m_hThreadDatacardMonitor;
@@ -55,6 +60,11 @@ private:
     SRWLOCK m_threadLock = SRWLOCK_INIT;   // guards the thread handle member only
     CNorvaneAppManager m_appManager;
 };
+
+// Pauses until the flag is raised or the time has passed; true when it is
+// raised.  The event, when there is one, is signalled together with the flag
+// and ends the pause at once; without it the flag is polled.
+bool WaitForFlag(const std::atomic<bool>& flag, HANDLE event, DWORD milliseconds);
 
 // The process's one worker.
 COrvServWorker& GetOrvServWorker();

@@ -21,7 +21,22 @@ start)
         wineserver -w </dev/null >>"$log" 2>&1
         touch "$WINEPREFIX/.orv-ready"
     fi
-    wineserver -p </dev/null >>"$log" 2>&1
+    wineserver -p </dev/null >>"$log" 2>&1 || exit 1
+    # A run cut short may have left the service installed; it would start
+    # with the prefix and hold the worker's mutex.  Only then is it removed
+    # (looked up in the saved registry, so a clean prefix costs nothing).
+    if grep -qiF 'Services\\OrvServ]' "$WINEPREFIX/system.reg" 2>/dev/null; then
+        wine sc stop OrvServ </dev/null >>"$log" 2>&1
+        wine sc delete OrvServ </dev/null >>"$log" 2>&1
+        # Deleted once it has stopped; a stop sent while it was still
+        # starting is refused, so it is repeated.
+        tries=0
+        while [ $tries -lt 20 ] && wine sc query OrvServ </dev/null >>"$log" 2>&1; do
+            wine sc stop OrvServ </dev/null >>"$log" 2>&1
+            sleep 0.5
+            tries=$((tries + 1))
+        done
+    fi
     ;;
 stop)
     wineserver -k </dev/null >>"$log" 2>&1

@@ -1,11 +1,17 @@
 #include "process_launch.h"
 
+#include "handles.h"
 #include "log.h"
 #include "log_reader.h"
 #include "session_tokens_double.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <tlhelp32.h>
+
+#include <cstddef>
+#include <cstring>
 
 using namespace testing_support;
 
@@ -35,6 +41,77 @@ protected:
     CScopedOsVersion m_os{6, 1};
 };
 
+// Waits until no process runs from the given program file; false when one
+// still does after the timeout.
+bool WaitForProgramToEnd(const std::wstring& path, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    CFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        CHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (!process || !::QueryFullProcessImageNameW(process.Get(), 0, image, &size) ||
+            ::lstrcmpiW(image, path.c_str()) != 0)
+            continue;
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        if (::WaitForSingleObject(process.Get(), left) != WAIT_OBJECT_0)
+            return false;
+    }
+    return true;
+}
+
+template <typename T>
+T At(const std::string& image, size_t offset)
+{
+    T value{};
+    if (offset + sizeof(T) <= image.size())
+        memcpy(&value, image.data() + offset, sizeof(T));
+    return value;
+}
+
+// Where manifest resource 1 keeps its size in the program image, or 0.
+size_t ManifestSizeOffset(const std::string& image)
+{
+    const auto dos = At<IMAGE_DOS_HEADER>(image, 0);
+    const auto nt = At<IMAGE_NT_HEADERS32>(image, size_t(dos.e_lfanew));
+    const IMAGE_DATA_DIRECTORY& resources = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE];
+    const size_t sections = size_t(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+                            nt.FileHeader.SizeOfOptionalHeader;
+    size_t root = 0;
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+        const auto section = At<IMAGE_SECTION_HEADER>(image, sections + i * sizeof(IMAGE_SECTION_HEADER));
+        if (resources.VirtualAddress >= section.VirtualAddress &&
+            resources.VirtualAddress < section.VirtualAddress + section.SizeOfRawData)
+            root = section.PointerToRawData + (resources.VirtualAddress - section.VirtualAddress);
+    }
+    if (!root)
+        return 0;
+    // Type 24, then name 1, then the first language: the data entry.
+    size_t directory = root;
+    for (DWORD id : {24u, 1u, 0u}) {
+        const auto header = At<IMAGE_RESOURCE_DIRECTORY>(image, directory);
+        const size_t count = size_t(header.NumberOfNamedEntries) + header.NumberOfIdEntries;
+        size_t next = 0;
+        for (size_t i = 0; i < count && !next; ++i) {
+            const auto entry = At<IMAGE_RESOURCE_DIRECTORY_ENTRY>(
+                image, directory + sizeof(IMAGE_RESOURCE_DIRECTORY) + i * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY));
+            if (id == 0 || (!entry.NameIsString && entry.Id == id))
+                next = root + entry.OffsetToDirectory;
+        }
+        if (!next)
+            return 0;
+        directory = next;
+    }
+    return directory + offsetof(IMAGE_RESOURCE_DATA_ENTRY, Size);
+}
+
 } // namespace
 
 TEST(ManifestLevel, OnlyAsInvokerNeedsNoElevation)
@@ -53,6 +130,32 @@ TEST(ManifestLevel, OnlyAsInvokerNeedsNoElevation)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.needsAdmin, GetExtIsNeedAdmin(BinDir() + L"\\" + c.program)) << ToUtf8(c.program);
+}
+
+// The program being checked may come from any CD: a manifest size that runs
+// past what is mapped, or is far too large, counts as no manifest.
+TEST(ManifestLevel, ManifestSizeBeyondTheFileCountsAsNoManifest)
+{
+    std::string image = ReadBytes(BinDir() + L"\\recorder_require_administrator.exe");
+    const size_t sizeAt = ManifestSizeOffset(image);
+    ASSERT_NE(0u, sizeAt);
+    const DWORD actual = At<DWORD>(image, sizeAt);
+    ASSERT_GT(actual, 0u);
+    struct Case {
+        DWORD size;
+        bool needsAdmin;
+    } cases[] = {
+        {actual, true},            // the copy itself is sound
+        {1024 * 1024, false},      // within the limit, past the mapped file
+        {0x7FFFFFF0, false},       // far over the limit
+    };
+    CTempDir dir(L"manifest");
+    for (const Case& c : cases) {
+        memcpy(image.data() + sizeAt, &c.size, sizeof(c.size));
+        const std::wstring copy = dir / (L"sized" + std::to_wstring(c.size) + L".exe");
+        WriteBytes(copy, image);
+        EXPECT_EQ(c.needsAdmin, GetExtIsNeedAdmin(copy)) << c.size;
+    }
 }
 
 TEST(ManifestLevel, CheckIsLoggedUnderItsOwnCategory)
@@ -86,7 +189,7 @@ TEST_F(VistaLaunchTest, ShortWaitLeavesTheProgramRunning)
     EXPECT_EQ(0, ExecuteApp(recorder, exitCode, L"run", 10));
     EXPECT_EQ(259u, exitCode);   // still active
     EXPECT_EQ(1u, WaitForLaunchRecords(recorder, 1).size());
-    ::Sleep(1000);   // let it end before its folder goes
+    EXPECT_TRUE(WaitForProgramToEnd(recorder, 10000));   // before its folder goes
 }
 
 TEST_F(VistaLaunchTest, ElevatedTargetTakesTheAdminPath)

@@ -3,40 +3,13 @@
 #include "handles.h"
 #include "log.h"
 #include "log_reader.h"
+#include "service_test_helpers.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+using namespace service_testing;
 using namespace testing_support;
-
-namespace {
-
-const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-void SetRunValue(const wchar_t* name)
-{
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                               key.Receive(), nullptr));
-    const wchar_t data[] = L"C:\\x.exe";
-    ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof(data));
-}
-
-bool RunValueExists(const wchar_t* name)
-{
-    CRegKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return false;
-    return ::RegQueryValueExW(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-bool UninstallEntryExists()
-{
-    CRegKey key;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceUninstallKey, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
-}
-
-} // namespace
 
 TEST(ServiceRecords, RunValuesAreRemovedAndAMissingSecondValueIsLogged)
 {
@@ -70,10 +43,10 @@ TEST(ServiceRecords, RunValuesAreRemovedAndAMissingSecondValueIsLogged)
 TEST(ServiceRecords, UninstallEntryComesAndGoes)
 {
     EXPECT_EQ(1, AddControlRegKeyEx());
-    EXPECT_TRUE(UninstallEntryExists());
+    EXPECT_TRUE(KeyExists(kServiceUninstallKey));
     SetRunValue(L"LaunchUI");
     EXPECT_EQ(1, RemoveServiceRecords());
-    EXPECT_FALSE(UninstallEntryExists());
+    EXPECT_FALSE(KeyExists(kServiceUninstallKey));
     EXPECT_FALSE(RunValueExists(L"LaunchUI"));
     // Nothing left to delete: the parent key still opens.
     EXPECT_EQ(1, DeleteControlRegKey());

@@ -4,18 +4,17 @@
 
 #include "handles.h"
 #include "log_reader.h"
+#include "orvserv_worker.h"
 #include "platform.h"
+#include "service_test_helpers.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
+using namespace service_testing;
 using namespace testing_support;
 
 namespace {
-
-const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring OrvServPath()
 {
@@ -51,10 +50,12 @@ DWORD QueryState(DWORD* exitCode = nullptr)
     return status.dwCurrentState;
 }
 
-bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
+// Polls until done() holds; false when the timeout passed first.
+template <typename Done>
+bool PollUntil(Done done, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
-    while (QueryState() != state) {
+    while (!done()) {
         if (::GetTickCount() - start > timeoutMs)
             return false;
         ::Sleep(50);
@@ -62,28 +63,15 @@ bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
     return true;
 }
 
-bool KeyExists(const wchar_t* path)
+bool WaitForState(DWORD state, DWORD timeoutMs = 20000)
 {
-    CRegKey key;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+    return PollUntil([state] { return QueryState() == state; }, timeoutMs);
 }
 
-void SetRunValue(const wchar_t* name)
+// The service reports running before its worker has taken the single-instance mutex.
+bool WaitForWorkerMutex(DWORD timeoutMs = 10000)
 {
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                               key.Receive(), nullptr));
-    const wchar_t data[] = L"C:\\x.exe";
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                                              sizeof(data)));
-}
-
-bool RunValueExists(const wchar_t* name)
-{
-    CRegKey key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return false;
-    return ::RegQueryValueExW(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return PollUntil([] { return IsNamedMutexPresent(kOrvServInstanceMutex); }, timeoutMs);
 }
 
 std::wstring EntryString(const wchar_t* name)
@@ -108,13 +96,7 @@ DWORD EntryNumber(const wchar_t* name)
 // The entry is written by the service after it reports running; its last value marks it complete.
 bool WaitForUninstallEntry(DWORD timeoutMs = 10000)
 {
-    const DWORD start = ::GetTickCount();
-    while (EntryNumber(L"NoRepair") != 1) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
+    return PollUntil([] { return EntryNumber(L"NoRepair") == 1; }, timeoutMs);
 }
 
 // Stops and deletes the service, then waits until the manager has let it go.
@@ -153,16 +135,23 @@ protected:
     {
         RemoveService();
         RemoveServiceRecords();
+        RemoveUninstallerCopy();
+        // Only what this test's service writes counts, not the stop of a leftover one.
+        m_log = CLogTail(L"OrvServ", L"OrvServ");
     }
 
     void TearDown() override
     {
         RemoveService();
         RemoveServiceRecords();
-        ::DeleteFileW((BinDir() + L"\\UninstallOrvServ.exe").c_str());
+        RemoveUninstallerCopy();
     }
 
-    CLogTail m_log{L"OrvServ", L"OrvServ"};
+    // A test may place an uninstaller beside the service; a run that was cut
+    // short may have left one.
+    static void RemoveUninstallerCopy() { ::DeleteFileW((BinDir() + L"\\UninstallOrvServ.exe").c_str()); }
+
+    CLogTail m_log;   // made at the end of SetUp
 };
 
 } // namespace
@@ -179,11 +168,8 @@ TEST_F(ServiceScmTest, InstallStartStopUninstallRoundTrip)
     {
         CServiceHandle service = OpenOrvServ(SERVICE_QUERY_CONFIG);
         ASSERT_TRUE(service.IsValid());
-        DWORD needed = 0;
-        ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
-        std::vector<BYTE> buffer(needed + 16);
-        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-        ASSERT_TRUE(::QueryServiceConfigW(service.Get(), config, DWORD(buffer.size()), &needed));
+        const CServiceConfig config(service.Get());
+        ASSERT_NE(nullptr, config.Get());
         EXPECT_EQ(DWORD(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS), config->dwServiceType);
         EXPECT_EQ(DWORD(SERVICE_AUTO_START), config->dwStartType);
         EXPECT_EQ(DWORD(SERVICE_ERROR_NORMAL), config->dwErrorControl);
@@ -200,6 +186,7 @@ TEST_F(ServiceScmTest, InstallStartStopUninstallRoundTrip)
     EXPECT_TRUE(m_log.Contains(L"RunService    StartService successfully  SERVICE_ALREADY_RUNNING\n"));
 
     // A worker in another process finds the service's single-instance mutex.
+    ASSERT_TRUE(WaitForWorkerMutex());
     RunOrvServ(L"/test");
     EXPECT_TRUE(m_log.Contains(L"COrvServWorker::Run    ERROR_ALREADY_EXISTS\n"));
 
@@ -243,11 +230,8 @@ TEST_F(ServiceScmTest, InstallOnAnInstalledServiceKeepsItsConfigurationAndStarts
     EXPECT_TRUE(WaitForState(SERVICE_RUNNING));
 
     CServiceHandle service = OpenOrvServ(SERVICE_QUERY_CONFIG);
-    DWORD needed = 0;
-    ::QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
-    std::vector<BYTE> buffer(needed + 16);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    ASSERT_TRUE(::QueryServiceConfigW(service.Get(), config, DWORD(buffer.size()), &needed));
+    const CServiceConfig config(service.Get());
+    ASSERT_NE(nullptr, config.Get());
     EXPECT_EQ(DWORD(SERVICE_DEMAND_START), config->dwStartType);
 }
 
